@@ -1,0 +1,36 @@
+#include "korvex/common/errors.hpp"
+
+namespace korvex {
+
+bool raise_argument_type(const char* param, PyTypeObject* expected, PyObject* given) {
+    return raise_argument_type(param, expected->tp_name, given);
+}
+
+bool raise_argument_type(const char* param, const char* expected, PyObject* given) {
+    PyErr_Format(PyExc_TypeError, "Argument '%.200s' has incorrect type (expected %.200s, got %.200s)",
+                 param, expected, Py_TYPE(given)->tp_name);
+    return false;
+}
+
+int raise_property_delete() {
+    PyErr_SetString(PyExc_NotImplementedError, "__del__");
+    return -1;
+}
+
+int raise_item_delete(PyObject* self) {
+    PyErr_Format(PyExc_NotImplementedError, "Subscript %.10s not supported by %.200s", "deletion",
+                 Py_TYPE(self)->tp_name);
+    return -1;
+}
+
+PyObject* raise_expected(const char* what, PyObject* given) {
+    PyErr_Format(PyExc_TypeError, "Expected %.42s, got %.200s", what, Py_TYPE(given)->tp_name);
+    return nullptr;
+}
+
+PyObject* raise_cannot_convert(PyObject* given, const char* target) {
+    PyErr_Format(PyExc_TypeError, "%.1sCannot convert %.200s to %.200s", "", Py_TYPE(given)->tp_name, target);
+    return nullptr;
+}
+
+}  // namespace korvex

@@ -1,0 +1,26 @@
+// Error builders shared by every module. They are cold and out of line so the
+// hot paths that call them stay small; each returns the value its callers
+// hand back to the interpreter on failure.
+#pragma once
+
+#include "korvex/common/python.hpp"
+
+namespace korvex {
+
+// "Argument 'other' has incorrect type (expected X, got Y)".
+KORVEX_COLD bool raise_argument_type(const char* param, PyTypeObject* expected, PyObject* given);
+KORVEX_COLD bool raise_argument_type(const char* param, const char* expected, PyObject* given);
+
+// A property without a deleter: NotImplementedError "__del__".
+KORVEX_COLD int raise_property_delete();
+
+// Item deletion on a type that does not support it.
+KORVEX_COLD int raise_item_delete(PyObject* self);
+
+// TypeError "Expected <what>, got <type name>".
+KORVEX_COLD PyObject* raise_expected(const char* what, PyObject* given);
+
+// TypeError "Cannot convert <type name> to <target>".
+KORVEX_COLD PyObject* raise_cannot_convert(PyObject* given, const char* target);
+
+}  // namespace korvex

@@ -1,0 +1,35 @@
+// Module creation and exec. Every extension module of the package declares
+//
+//     KORVEX_MODULE(vector2, exec_vector2)
+//
+// where exec_vector2 publishes the module's types and binds the types it uses.
+// The scaffolding around it is the same for all: one interpreter per process,
+// one module object per process, a version check, registration under the full
+// dotted name, and __test__ at the end.
+#pragma once
+
+#include "korvex/common/python.hpp"
+
+namespace korvex {
+
+using ExecBody = int (*)(PyObject* module);
+
+struct ModuleInfo {
+    const char* short_name;  // "vector2"
+    const char* full_name;   // "korvex.vector2.vector2"
+    ExecBody exec;
+};
+
+// Returns the module definition for multi-phase initialisation.
+PyObject* init_module(const ModuleInfo& info);
+
+// The module object of this extension, once created (borrowed).
+PyObject* this_module();
+
+}  // namespace korvex
+
+#define KORVEX_MODULE(name, exec_body)                                                     \
+    PyMODINIT_FUNC PyInit_##name() {                                                       \
+        static const ::korvex::ModuleInfo info{#name, "korvex." #name "." #name, exec_body}; \
+        return ::korvex::init_module(info);                                                \
+    }

@@ -1,0 +1,42 @@
+// korvex.vector2.vector2: the two-component single-precision vector.
+#include "korvex/vector2/vector2.hpp"
+
+#include "korvex/common/module.hpp"
+#include "korvex/common/vector_type.hpp"
+
+namespace {
+
+// What makes Vector2 itself: float storage (Vector2Math), the `data` dict
+// property, two-letter swizzles and a native constructor from the raw struct.
+struct Vector2Traits : Vector2Math {
+    using Object = Vector2Object;
+    using Table = Vector2VTable;
+    static constexpr const char* type_name = "korvex.vector2.vector2.Vector2";
+    static constexpr const char* class_name = "Vector2";
+    static constexpr char letters[] = "xy";
+    static constexpr const char* own_factory = "from_vector2";
+    static constexpr const char* components_factory = "from_xy";
+    static constexpr auto swizzles = korvex::lexicographic_words<2, 2>(letters);
+    static constexpr bool has_data = true;
+    static constexpr bool has_cross = false;
+};
+
+using Impl = korvex::VectorType<Vector2Traits>;
+
+Vector2VTable vtable = {
+    Impl::from_components<double>,
+    Impl::cfrom_struct,
+    Impl::cfrom_list,
+    Impl::from_components<int>,
+    Impl::from_components<float>,
+    Impl::cfrom_tuple,
+    Impl::cfrom_own,
+    Impl::from_components<double>,
+    Impl::slots(),
+};
+
+int exec_vector2(PyObject* module) { return Impl::publish(module, &vtable); }
+
+}  // namespace
+
+KORVEX_MODULE(vector2, exec_vector2)
