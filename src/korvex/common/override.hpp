@@ -28,4 +28,20 @@ inline PyObject* find_override(PyObject* self, int skip_dispatch, const char* na
     return lookup_override(self, name, own);
 }
 
+// Result conversions for a slot that called an override. Each takes the
+// override's result (a new reference, or null when the call failed) and
+// consumes it.
+
+// The truth value of the result for the int slots: 1 or 0, or -1 with the
+// exception set when the call or the truth test failed.
+int override_truth(PyObject* result);
+
+// The result itself when it is an exact tuple or None; otherwise TypeError
+// "Expected tuple, got <type name>".
+PyObject* override_tuple_or_none(PyObject* result);
+
+// The result itself when it is an instance of `type` (subclasses included) or
+// None; otherwise TypeError "Cannot convert <type name> to <type's name>".
+PyObject* override_instance_or_none(PyObject* result, PyTypeObject* type);
+
 }  // namespace korvex
