@@ -10,6 +10,7 @@
 //         static constexpr const char* own_factory, components_factory;
 //         static constexpr auto swizzles;          swizzle words, in class order
 //         static constexpr bool has_data, has_cross;
+//         static constexpr auto cross;             Struct(Struct, Struct), with has_cross
 //     };
 //
 // The types are final and not tracked by the collector; released instances go
@@ -142,7 +143,12 @@ public:
         };
     }
 
-    static PyObject* slot_cross(Object* self, Object* other, int) { return box(Traits::cross(self->data, other->data)); }
+    // Only types whose traits declare a cross product have this slot.
+    static PyObject* slot_cross(Object* self, Object* other, int)
+        requires Traits::has_cross
+    {
+        return box(Traits::cross(self->data, other->data));
+    }
 
 private:
     static inline Table* table = nullptr;
@@ -365,7 +371,9 @@ private:
         return PyFloat_FromDouble(Slot(as_object(self), other, 1));
     }
 
-    static PyObject* method_cross(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    static PyObject* method_cross(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
+        requires Traits::has_cross
+    {
         Object* other = nullptr;
         if (!parse(signature("cross", "other"), args, nargs, kwnames, typed(other, &type))) return nullptr;
         return slot_cross(as_object(self), other, 1);
@@ -514,6 +522,7 @@ private:
     template <std::size_t W>
     static PyObject* get_swizzle(PyObject* self, void*) {
         constexpr auto& word = Traits::swizzles[W];
+        static_assert(word.size() == N + 1, "a swizzle word names one letter per component");
         const Struct& source = data_of(self);
         Struct result{};
         [&]<std::size_t... K>(std::index_sequence<K...>) {

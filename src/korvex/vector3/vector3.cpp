@@ -1,0 +1,51 @@
+// korvex.vector3.vector3: the three-component single-precision vector.
+#include "korvex/vector3/vector3.hpp"
+
+#include "korvex/common/module.hpp"
+#include "korvex/common/vector_type.hpp"
+
+namespace {
+
+// The class order of the three-letter swizzles. It is not lexicographic:
+// xzy comes before xzx.
+constexpr char swizzle_order[27][4] = {
+    "xxx", "xxy", "xxz", "xyx", "xyy", "xyz", "xzy", "xzx", "xzz",  //
+    "yxx", "yxy", "yxz", "yyx", "yyy", "yyz", "yzx", "yzy", "yzz",  //
+    "zxx", "zxy", "zxz", "zyx", "zyy", "zyz", "zzx", "zzy", "zzz",
+};
+
+// What makes Vector3 itself: float storage with true scalar division
+// (Vector3Math), the 27 listed swizzles, no `data` property, and `cross`.
+struct Vector3Traits : Vector3Math {
+    using Object = Vector3Object;
+    using Table = Vector3VTable;
+    static constexpr const char* type_name = "korvex.vector3.vector3.Vector3";
+    static constexpr const char* class_name = "Vector3";
+    static constexpr char letters[] = "xyz";
+    static constexpr const char* own_factory = "from_vector3";
+    static constexpr const char* components_factory = "from_xyz";
+    static constexpr auto swizzles = korvex::listed_words<3>(swizzle_order);
+    static constexpr bool has_data = false;
+    static constexpr bool has_cross = true;
+    static constexpr auto cross = vector3_cross;
+};
+
+using Impl = korvex::VectorType<Vector3Traits>;
+
+Vector3VTable vtable = {
+    Impl::from_components<double>,
+    Impl::cfrom_list,
+    Impl::from_components<int>,
+    Impl::from_components<float>,
+    Impl::cfrom_tuple,
+    Impl::cfrom_own,
+    Impl::from_components<double>,
+    Impl::slots(),
+    Impl::slot_cross,
+};
+
+int exec_vector3(PyObject* module) { return Impl::publish(module, &vtable); }
+
+}  // namespace
+
+KORVEX_MODULE(vector3, exec_vector3)
