@@ -46,8 +46,10 @@ Py_ssize_t find_param(PyObject* keyword, const char* const* params, std::size_t 
 }  // namespace
 
 // The checks run in the order callers observe: too many positional arguments,
-// then a missing required argument, then keywords that name no parameter or
-// repeat a positional one.
+// then, keyword by keyword, a name that is no parameter or repeats a
+// positional one, then a missing required argument. Keywords come before the
+// missing-argument check so that f(a, first=b) reports the repeated "first"
+// rather than the count.
 bool parse_arguments(const char* name, const char* const* params, std::size_t count, std::size_t required,
                      PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out) {
     const bool exact = required == count;
@@ -57,7 +59,8 @@ bool parse_arguments(const char* name, const char* const* params, std::size_t co
         raise_argument_count(name, exact, min, max, nargs);
         return false;
     }
-    for (Py_ssize_t i = 0; i < nargs; ++i) out[i] = args[i];
+    // Every slot is written here, so callers may pass an uninitialised array.
+    for (Py_ssize_t i = 0; i < max; ++i) out[i] = i < nargs ? args[i] : nullptr;
     const Py_ssize_t nkw = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
     for (Py_ssize_t k = 0; k < nkw; ++k) {
         PyObject* keyword = PyTuple_GET_ITEM(kwnames, k);
@@ -66,23 +69,19 @@ bool parse_arguments(const char* name, const char* const* params, std::size_t co
             return false;
         }
         Py_ssize_t index = find_param(keyword, params, count);
-        if (index >= nargs && out[index] == nullptr) out[index] = args[nargs + k];
-    }
-    for (Py_ssize_t i = nargs; i < min; ++i) {
-        if (out[i] == nullptr) {
-            raise_argument_count(name, exact, min, max, i);
-            return false;
-        }
-    }
-    for (Py_ssize_t k = 0; k < nkw; ++k) {
-        PyObject* keyword = PyTuple_GET_ITEM(kwnames, k);
-        Py_ssize_t index = find_param(keyword, params, count);
         if (index < 0) {
             raise_unexpected_keyword(name, keyword);
             return false;
         }
         if (index < nargs) {
             PyErr_Format(PyExc_TypeError, "%s() got multiple values for keyword argument '%U'", name, keyword);
+            return false;
+        }
+        out[index] = args[nargs + k];
+    }
+    for (Py_ssize_t i = nargs; i < min; ++i) {
+        if (out[i] == nullptr) {
+            raise_argument_count(name, exact, min, max, i);
             return false;
         }
     }
