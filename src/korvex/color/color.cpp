@@ -1,0 +1,407 @@
+// korvex.color.color: the 8-bit RGBA colour. Channels are clamped into 0..255
+// on the way in; comparison, tinting and packing are raylib's own helpers.
+#include "korvex/color/color.hpp"
+
+#include <array>
+#include <cstddef>
+#include <utility>
+
+#include "korvex/common/args.hpp"
+#include "korvex/common/convert.hpp"
+#include "korvex/common/errors.hpp"
+#include "korvex/common/module.hpp"
+#include "korvex/common/override.hpp"
+#include "korvex/common/pickle.hpp"
+#include "korvex/common/types.hpp"
+#include "korvex/vector4/vector4.hpp"
+
+namespace {
+
+using korvex::parse;
+using korvex::signature;
+using korvex::typed;
+
+PyTypeObject color_type = korvex::static_type();
+PyTypeObject* vector4_type = nullptr;
+Vector4VTable* vector4_table = nullptr;
+extern ColorVTable vtable;
+
+ColorObject* as_color(PyObject* self) { return reinterpret_cast<ColorObject*>(self); }
+PyObject* as_object(ColorObject* self) { return reinterpret_cast<PyObject*>(self); }
+
+// --- value maths --------------------------------------------------------------
+
+// The double nearest to 1/255. Normalising multiplies by it rather than
+// dividing by 255, so some channels (33 and 37 among them) come out one unit
+// in the last place away from the correctly rounded quotient.
+constexpr double normalize_factor = 1.0 / 255.0;
+
+// A normalised component times 255, truncated toward zero and clamped. The
+// product is tested before the cast: NaN, negatives and anything too large for
+// an int would make the cast undefined, and saturate instead (NaN gives 0).
+unsigned char channel_from_normalized(double value) {
+    const double scaled = value * 255.0;
+    if (!(scaled > 0.0)) return 0;
+    if (scaled >= 255.0) return 255;
+    return static_cast<unsigned char>(static_cast<int>(scaled));
+}
+
+// The fade rule: clamp in single precision (NaN counts as 1), widen, scale,
+// truncate.
+unsigned char alpha_from_fade(float alpha) {
+    if (!(alpha <= 1.0f)) alpha = 1.0f;
+    if (alpha < 0.0f) alpha = 0.0f;
+    return static_cast<unsigned char>(static_cast<int>(static_cast<double>(alpha) * 255.0));
+}
+
+// --- creation -------------------------------------------------------------------
+
+PyObject* box(Color raw) {
+    ColorObject* self = PyObject_New(ColorObject, &color_type);
+    if (self == nullptr) return nullptr;
+    self->__pyx_vtab = &vtable;
+    self->_raw = raw;
+    return as_object(self);
+}
+
+// Object creation on its own: all channels 0, arguments ignored (__init__
+// checks them).
+PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
+    PyObject* self = type->tp_alloc(type, 0);
+    if (self == nullptr) return nullptr;
+    as_color(self)->__pyx_vtab = &vtable;
+    as_color(self)->_raw = Color{0, 0, 0, 0};
+    return self;
+}
+
+void dealloc(PyObject* self) { Py_TYPE(self)->tp_free(self); }
+
+// Color(r, g, b, a=255): every argument is converted before anything is
+// written, so a failure leaves the object as it was.
+constexpr auto init_sig = signature("__init__", "r", "g", "b", "a").with_required(3);
+
+bool read_channels(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, Color& out) {
+    PyObject* values[4] = {};
+    if (kwnames == nullptr && (nargs == 3 || nargs == 4)) {
+        for (Py_ssize_t i = 0; i < nargs; ++i) values[i] = args[i];
+    } else if (!korvex::parse_arguments(init_sig.name, init_sig.params.data(), init_sig.params.size(),
+                                        init_sig.required, args, nargs, kwnames, values)) {
+        return false;
+    }
+    int channels[4] = {0, 0, 0, 255};
+    for (std::size_t i = 0; i < 4; ++i)
+        if (values[i] != nullptr && !korvex::to_int32(values[i], channels[i])) return false;
+    out = color_new(channels[0], channels[1], channels[2], channels[3]);
+    return true;
+}
+
+PyObject* init_impl(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Color raw;
+    if (!read_channels(args, nargs, kwnames, raw)) return nullptr;
+    as_color(self)->_raw = raw;
+    Py_RETURN_NONE;
+}
+
+int tp_init(PyObject* self, PyObject* args, PyObject* kwds) {
+    PyObject* result = korvex::call_with_dict(init_impl, self, args, kwds);
+    if (result == nullptr) return -1;
+    Py_DECREF(result);
+    return 0;
+}
+
+// The interpreter's ordinary type call (tp_new, then tp_init).
+KORVEX_COLD PyObject* call_type_generically(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+    const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    const Py_ssize_t nkw = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
+    PyObject* tuple = PyTuple_New(nargs);
+    PyObject* dict = nkw == 0 ? nullptr : PyDict_New();
+    PyObject* result = nullptr;
+    if (tuple == nullptr || (nkw != 0 && dict == nullptr)) goto done;
+    for (Py_ssize_t i = 0; i < nargs; ++i) PyTuple_SET_ITEM(tuple, i, Py_NewRef(args[i]));
+    for (Py_ssize_t k = 0; k < nkw; ++k)
+        if (PyDict_SetItem(dict, PyTuple_GET_ITEM(kwnames, k), args[nargs + k]) < 0) goto done;
+    result = PyType_Type.tp_call(type, tuple, dict);
+done:
+    Py_XDECREF(tuple);
+    Py_XDECREF(dict);
+    return result;
+}
+
+// Calling Color itself converts first and allocates only on success. The slot
+// is not inherited, so a subclass goes through tp_new and tp_init; the check
+// keeps that true whatever the interpreter does.
+PyObject* vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+    if (type != reinterpret_cast<PyObject*>(&color_type)) return call_type_generically(type, args, nargsf, kwnames);
+    Color raw;
+    if (!read_channels(args, PyVectorcall_NARGS(nargsf), kwnames, raw)) return nullptr;
+    return box(raw);
+}
+
+// --- native slots -------------------------------------------------------------------
+
+PyObject* slot_new(int r, int g, int b, int a) { return box(color_new(r, g, b, a)); }
+
+int slot_equal(ColorObject* self, ColorObject* other) { return ColorIsEqual(self->_raw, other->_raw) ? 1 : 0; }
+
+PyObject* slot_normalize(ColorObject* self) {
+    const Color c = self->_raw;
+    return vector4_table->__pyx_new(c.r * normalize_factor, c.g * normalize_factor, c.b * normalize_factor,
+                                    c.a * normalize_factor);
+}
+
+PyObject* slot_tint(ColorObject* self, ColorObject* tint) { return box(ColorTint(self->_raw, tint->_raw)); }
+
+PyObject* method_fade(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+PyObject* method_to_int(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+
+// The Python-level override of `name` on a subclass instance, when the slot
+// should defer to one: a new reference, or null (with an exception set when
+// the lookup itself failed).
+PyObject* override_of(ColorObject* self, int skip_dispatch, const char* name, korvex::FastcallFunction own) {
+    return korvex::find_override(as_object(self), skip_dispatch, name, reinterpret_cast<void*>(own));
+}
+
+void slot_fade(ColorObject* self, float alpha, int skip_dispatch) {
+    if (PyObject* override = override_of(self, skip_dispatch, "fade", method_fade)) {
+        if (PyObject* argument = PyFloat_FromDouble(static_cast<double>(alpha))) {
+            Py_XDECREF(PyObject_CallOneArg(override, argument));
+            Py_DECREF(argument);
+        }
+        Py_DECREF(override);
+        return;
+    }
+    if (!skip_dispatch && PyErr_Occurred()) return;
+    self->_raw.a = alpha_from_fade(alpha);
+}
+
+int slot_to_int(ColorObject* self, int skip_dispatch) {
+    if (PyObject* override = override_of(self, skip_dispatch, "to_int", method_to_int)) {
+        PyObject* result = PyObject_CallNoArgs(override);
+        Py_DECREF(override);
+        if (result == nullptr) return 0;
+        int value = 0;
+        bool ok = korvex::to_int32(result, value);
+        Py_DECREF(result);
+        return ok ? value : 0;
+    }
+    if (!skip_dispatch && PyErr_Occurred()) return 0;
+    return ColorToInt(self->_raw);
+}
+
+ColorVTable vtable = {
+    slot_new, slot_equal, slot_normalize, slot_tint, slot_fade, slot_to_int,
+};
+
+// --- Python methods --------------------------------------------------------------------
+
+PyObject* method_normalize(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse(signature("normalize"), args, nargs, kwnames)) return nullptr;
+    return slot_normalize(as_color(self));
+}
+
+PyObject* method_equal(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    ColorObject* other = nullptr;
+    if (!parse(signature("equal", "other"), args, nargs, kwnames, typed(other, &color_type))) return nullptr;
+    return PyBool_FromLong(slot_equal(as_color(self), other));
+}
+
+PyObject* method_tint(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    ColorObject* tint = nullptr;
+    if (!parse(signature("tint", "tint"), args, nargs, kwnames, typed(tint, &color_type))) return nullptr;
+    return slot_tint(as_color(self), tint);
+}
+
+PyObject* method_fade(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* value = nullptr;
+    if (!parse(signature("fade", "alpha"), args, nargs, kwnames, value)) return nullptr;
+    float alpha;
+    if (!korvex::to_float(value, alpha)) return nullptr;
+    slot_fade(as_color(self), alpha, 1);
+    Py_RETURN_NONE;
+}
+
+PyObject* method_to_int(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse(signature("to_int"), args, nargs, kwnames)) return nullptr;
+    return PyLong_FromLong(slot_to_int(as_color(self), 1));
+}
+
+PyObject* method_from_normalized(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    Vector4Object* vector = nullptr;
+    if (!parse(signature("from_normalized", "vector"), args, nargs, kwnames, typed(vector, vector4_type)))
+        return nullptr;
+    const vector4_t& v = vector->data;
+    return box(Color{channel_from_normalized(v.x), channel_from_normalized(v.y), channel_from_normalized(v.z),
+                     channel_from_normalized(v.w)});
+}
+
+PyMethodDef methods[] = {
+    korvex::fastcall_method("from_normalized", method_from_normalized, METH_STATIC),
+    korvex::fastcall_method("normalize", method_normalize),
+    korvex::fastcall_method("equal", method_equal),
+    korvex::fastcall_method("tint", method_tint),
+    korvex::fastcall_method("fade", method_fade),
+    korvex::fastcall_method("to_int", method_to_int),
+    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+// --- channel properties -------------------------------------------------------------------
+
+struct ChannelProperty {
+    const char* name;
+    unsigned char Color::* channel;
+};
+
+// The four channels and their long aliases, in class order.
+constexpr ChannelProperty channel_properties[] = {
+    {"r", &Color::r},   {"g", &Color::g},     {"b", &Color::b},    {"a", &Color::a},
+    {"red", &Color::r}, {"green", &Color::g}, {"blue", &Color::b}, {"alpha", &Color::a},
+};
+
+template <std::size_t I>
+PyObject* get_channel(PyObject* self, void*) {
+    return PyLong_FromLong(as_color(self)->_raw.*channel_properties[I].channel);
+}
+
+template <std::size_t I>
+int set_channel(PyObject* self, PyObject* value, void*) {
+    if (value == nullptr) return korvex::raise_property_delete();
+    int converted;
+    if (!korvex::to_int32(value, converted)) return -1;
+    as_color(self)->_raw.*channel_properties[I].channel = color_clamp(converted);
+    return 0;
+}
+
+template <std::size_t... I>
+constexpr auto make_getsets(std::index_sequence<I...>) {
+    return std::array<PyGetSetDef, sizeof...(I) + 1>{
+        PyGetSetDef{channel_properties[I].name, get_channel<I>, set_channel<I>, nullptr, nullptr}...,
+        PyGetSetDef{nullptr, nullptr, nullptr, nullptr, nullptr}};
+}
+
+auto getsets = make_getsets(std::make_index_sequence<std::size(channel_properties)>{});
+
+// --- operators and protocols -------------------------------------------------------------
+
+// == and != demand a Color on the right; the interpreter always passes the
+// Color operand first, reflected comparisons included.
+PyObject* richcompare(PyObject* self, PyObject* other, int op) {
+    if (op != Py_EQ && op != Py_NE) Py_RETURN_NOTIMPLEMENTED;
+    if (!PyObject_TypeCheck(other, &color_type)) {
+        korvex::raise_argument_type("other", &color_type, other);
+        return nullptr;
+    }
+    return PyBool_FromLong(slot_equal(as_color(self), as_color(other)) == (op == Py_EQ));
+}
+
+PyObject* repr(PyObject* self) {
+    const Color c = as_color(self)->_raw;
+    return PyUnicode_FromFormat("Color(%d, %d, %d, %d)", c.r, c.g, c.b, c.a);
+}
+
+Py_ssize_t length(PyObject*) { return 4; }
+
+PySequenceMethods sequence_methods = [] {
+    PySequenceMethods m{};
+    m.sq_length = length;
+    return m;
+}();
+
+PyMappingMethods mapping_methods = [] {
+    PyMappingMethods m{};
+    m.mp_length = length;
+    return m;
+}();
+
+// Iteration is a real generator that reads each channel only when it yields
+// it, so a change between steps shows in the later values. The generator
+// function lives in a private namespace and reads the channels through
+// `read`, never through the (overridable) properties.
+PyObject* iter_function = nullptr;
+
+constexpr const char* iter_source =
+    "def __iter__(self):\n"
+    "    yield read(self, 0)\n"
+    "    yield read(self, 1)\n"
+    "    yield read(self, 2)\n"
+    "    yield read(self, 3)\n"
+    "__iter__.__qualname__ = 'Color.__iter__'\n";
+
+PyObject* read_channel(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (nargs != 2 || !PyObject_TypeCheck(args[0], &color_type) || !PyLong_CheckExact(args[1])) {
+        PyErr_SetString(PyExc_TypeError, "read() takes a Color and a channel index");
+        return nullptr;
+    }
+    const long index = PyLong_AsLong(args[1]);
+    const Color c = as_color(args[0])->_raw;
+    switch (index) {
+        case 0: return PyLong_FromLong(c.r);
+        case 1: return PyLong_FromLong(c.g);
+        case 2: return PyLong_FromLong(c.b);
+        case 3: return PyLong_FromLong(c.a);
+        default: break;
+    }
+    if (!PyErr_Occurred()) PyErr_SetString(PyExc_IndexError, "channel index out of range");
+    return nullptr;
+}
+
+PyMethodDef read_channel_def = {"read", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(read_channel)),
+                                METH_FASTCALL, nullptr};
+
+int make_iter_function() {
+    PyObject* namespace_ = PyDict_New();
+    if (namespace_ == nullptr) return -1;
+    PyObject* read = PyCFunction_New(&read_channel_def, nullptr);
+    PyObject* name = PyUnicode_FromString(color_module_name);
+    const bool filled = read != nullptr && name != nullptr && PyDict_SetItemString(namespace_, "read", read) == 0 &&
+                        PyDict_SetItemString(namespace_, "__name__", name) == 0 &&
+                        PyDict_SetItemString(namespace_, "__builtins__", PyEval_GetBuiltins()) == 0;
+    Py_XDECREF(read);
+    Py_XDECREF(name);
+    if (!filled) {
+        Py_DECREF(namespace_);
+        return -1;
+    }
+    PyObject* done = PyRun_String(iter_source, Py_file_input, namespace_, namespace_);
+    if (done != nullptr) {
+        Py_DECREF(done);
+        (void)PyDict_GetItemStringRef(namespace_, "__iter__", &iter_function);
+    }
+    Py_DECREF(namespace_);
+    if (iter_function == nullptr && !PyErr_Occurred())
+        PyErr_SetString(PyExc_RuntimeError, "iteration support of Color could not be created");
+    return iter_function == nullptr ? -1 : 0;
+}
+
+PyObject* tp_iter(PyObject* self) { return PyObject_CallOneArg(iter_function, self); }
+
+void prepare_type() {
+    color_type.tp_name = "korvex.color.color.Color";
+    color_type.tp_basicsize = sizeof(ColorObject);
+    color_type.tp_itemsize = 0;
+    color_type.tp_dealloc = dealloc;
+    color_type.tp_repr = repr;
+    color_type.tp_as_sequence = &sequence_methods;
+    color_type.tp_as_mapping = &mapping_methods;
+    color_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
+    color_type.tp_richcompare = richcompare;
+    color_type.tp_iter = tp_iter;
+    color_type.tp_methods = methods;
+    color_type.tp_getset = getsets.data();
+    color_type.tp_init = tp_init;
+    color_type.tp_new = tp_new;
+    color_type.tp_free = PyObject_Free;
+    color_type.tp_vectorcall = vectorcall;
+}
+
+int exec_color(PyObject* module) {
+    if (make_iter_function() < 0) return -1;
+    prepare_type();
+    if (korvex::publish_type(module, &color_type, &vtable) < 0) return -1;
+    if (!korvex::bind_type<Vector4Object>(vector4_module_name, "Vector4", vector4_type, vector4_table)) return -1;
+    return 0;
+}
+
+}  // namespace
+
+KORVEX_MODULE(color, exec_color)
