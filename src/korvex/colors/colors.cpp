@@ -1,0 +1,131 @@
+// korvex.colors.colors: the Colors palette, one Color object per name, and the
+// module attribute `colors` holding the instance made at import.
+#include "korvex/colors/colors.hpp"
+
+#include <array>
+#include <cstdint>
+
+#include "korvex/common/args.hpp"
+#include "korvex/common/errors.hpp"
+#include "korvex/common/module.hpp"
+#include "korvex/common/types.hpp"
+#include "korvex/vector4/vector4.hpp"
+
+namespace {
+
+PyTypeObject colors_type = korvex::static_type();
+PyTypeObject* color_type = nullptr;
+ColorVTable* color_table = nullptr;
+PyTypeObject* vector4_type = nullptr;
+Vector4VTable* vector4_table = nullptr;
+
+ColorsObject* as_colors(PyObject* self) { return reinterpret_cast<ColorsObject*>(self); }
+
+// Stores `value` (a new reference) in slot `index` and only then releases the
+// previous occupant, whose deallocation might look at the object again.
+void replace(ColorsObject* self, std::size_t index, PyObject* value) {
+    PyObject* old = self->colors[index];
+    self->colors[index] = value;
+    Py_XDECREF(old);
+}
+
+// A fresh instance holds None everywhere; __init__ fills it.
+PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
+    PyObject* self = type->tp_alloc(type, 0);
+    if (self == nullptr) return nullptr;
+    for (PyObject*& slot : as_colors(self)->colors) slot = Py_None;
+    return self;
+}
+
+// Creates the colours in palette order, each by calling the Color type, and
+// stores each as soon as it exists: a failure leaves the ones already made.
+int tp_init(PyObject* self, PyObject* args, PyObject* kwds) {
+    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
+    if (nargs != 0) {
+        korvex::raise_argument_count("__init__", true, 0, 0, nargs);
+        return -1;
+    }
+    if (!korvex::reject_keyword_dict("__init__", kwds)) return -1;
+    for (std::size_t i = 0; i < colors_palette_size; ++i) {
+        const NamedColor& named = colors_palette[i];
+        // Channel values 0..255 are the interpreter's cached small ints.
+        PyObject* channels[4] = {PyLong_FromLong(named.r), PyLong_FromLong(named.g), PyLong_FromLong(named.b),
+                                 PyLong_FromLong(named.a)};
+        PyObject* color = nullptr;
+        if (channels[0] != nullptr && channels[1] != nullptr && channels[2] != nullptr && channels[3] != nullptr)
+            color = PyObject_Vectorcall(reinterpret_cast<PyObject*>(color_type), channels, 4, nullptr);
+        for (PyObject* channel : channels) Py_XDECREF(channel);
+        if (color == nullptr) return -1;
+        replace(as_colors(self), i, color);
+    }
+    return 0;
+}
+
+int traverse(PyObject* self, visitproc visit, void* arg) {
+    for (PyObject* color : as_colors(self)->colors) Py_VISIT(color);
+    return 0;
+}
+
+// Clearing leaves None in every slot, like deleting the attributes.
+int clear(PyObject* self) {
+    for (std::size_t i = 0; i < colors_palette_size; ++i) replace(as_colors(self), i, Py_None);
+    return 0;
+}
+
+void dealloc(PyObject* self) {
+    PyObject_GC_UnTrack(self);
+    for (PyObject*& color : as_colors(self)->colors) Py_CLEAR(color);
+    Py_TYPE(self)->tp_free(self);
+}
+
+// --- attributes: one per palette entry, the index travels in the closure -----
+
+std::size_t index_of(void* closure) { return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(closure)); }
+
+PyObject* get_color(PyObject* self, void* closure) { return Py_NewRef(as_colors(self)->colors[index_of(closure)]); }
+
+// A Color (or subclass) or None is stored; deletion stores None; anything
+// else is refused and the attribute keeps its value.
+int set_color(PyObject* self, PyObject* value, void* closure) {
+    if (value == nullptr) value = Py_None;
+    if (value != Py_None && !PyObject_TypeCheck(value, color_type)) {
+        korvex::raise_cannot_convert(value, "korvex.color.color.Color");
+        return -1;
+    }
+    replace(as_colors(self), index_of(closure), Py_NewRef(value));
+    return 0;
+}
+
+std::array<PyGetSetDef, colors_palette_size + 1> getsets = [] {
+    std::array<PyGetSetDef, colors_palette_size + 1> defs{};
+    for (std::size_t i = 0; i < colors_palette_size; ++i)
+        defs[i] = {colors_palette[i].name, get_color, set_color, nullptr,
+                   reinterpret_cast<void*>(static_cast<std::uintptr_t>(i))};
+    return defs;
+}();
+
+void prepare_type() {
+    colors_type.tp_name = "korvex.colors.colors.Colors";
+    colors_type.tp_basicsize = sizeof(ColorsObject);
+    colors_type.tp_itemsize = 0;
+    colors_type.tp_dealloc = dealloc;
+    colors_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC;
+    colors_type.tp_traverse = traverse;
+    colors_type.tp_clear = clear;
+    colors_type.tp_getset = getsets.data();
+    colors_type.tp_init = tp_init;
+    colors_type.tp_new = tp_new;
+    colors_type.tp_free = PyObject_GC_Del;
+}
+
+int exec_colors(PyObject* module) {
+    prepare_type();
+    if (korvex::publish_type(module, &colors_type, nullptr) < 0) return -1;
+    if (!korvex::bind_type<Vector4Object>(vector4_module_name, "Vector4", vector4_type, vector4_table)) return -1;
+    if (!korvex::bind_type<ColorObject>(color_module_name, "Color", color_type, color_table)) return -1;
+    return PyModule_Add(module, "colors", PyObject_CallNoArgs(reinterpret_cast<PyObject*>(&colors_type)));
+}
+
+}  // namespace
+
+KORVEX_MODULE(colors, exec_colors)
