@@ -1,0 +1,188 @@
+// korvex.parser.parser: turns a Python value standing for a vector, a colour
+// or a rectangle into the raylib structure, for native code of other modules.
+// No Python-visible functions: the three parsers are exported under
+// __pyx_capi__ only.
+#include "korvex/parser/parser.hpp"
+
+#include "korvex/color/color.hpp"
+#include "korvex/common/convert.hpp"
+#include "korvex/common/module.hpp"
+#include "korvex/common/types.hpp"
+#include "korvex/rect/rect.hpp"
+#include "korvex/vector2/vector2.hpp"
+#include "korvex/vector4/vector4.hpp"
+
+namespace {
+
+PyTypeObject* vector2_type = nullptr;
+Vector2VTable* vector2_table = nullptr;
+PyTypeObject* vector4_type = nullptr;
+Vector4VTable* vector4_table = nullptr;
+PyTypeObject* color_type = nullptr;
+ColorVTable* color_table = nullptr;
+PyTypeObject* rect_type = nullptr;
+RectVTable* rect_table = nullptr;
+
+// Which branch found the items: it decides the length message and, for
+// vector2-like values, the conversion order.
+enum Branch { tuple_branch, list_branch, sequence_branch };
+
+// Item i of an exact tuple or list, as a new reference. A list is re-measured
+// at every access: converting an earlier item may run Python code that
+// shrinks it, and the item must stay alive while it is being converted.
+PyObject* item_at(PyObject* items, Py_ssize_t i) {
+    if (PyTuple_CheckExact(items)) return Py_NewRef(PyTuple_GET_ITEM(items, i));
+    if (i >= PyList_GET_SIZE(items)) {
+        PyErr_SetString(PyExc_IndexError, "list index out of range");
+        return nullptr;
+    }
+    return Py_NewRef(PyList_GET_ITEM(items, i));
+}
+
+template <class Number, bool (*Convert)(PyObject*, Number&)>
+bool convert_item(PyObject* items, Py_ssize_t i, Number& out) {
+    PyObject* item = item_at(items, i);
+    if (item == nullptr) return false;
+    const bool ok = Convert(item, out);
+    Py_DECREF(item);
+    return ok;
+}
+
+constexpr auto float_item = convert_item<float, korvex::to_float>;
+constexpr auto int_item = convert_item<int, korvex::to_int32>;
+
+// --- the three kinds: own type, accepted lengths, conversion, messages --------------
+
+struct Vector2Like {
+    using Struct = Vector2;
+    static PyTypeObject* own_type() { return vector2_type; }
+    static Vector2 stored(PyObject* obj) { return reinterpret_cast<Vector2Object*>(obj)->data; }
+    static bool length_ok(Py_ssize_t n) { return n == 2; }
+    static constexpr const char* length_messages[] = {
+        "tuple for vector2-like argument must have only 2 elements.",
+        "list for vector2-like argument must have only 2 elements.",
+        "sequence for vector2-like argument must have only 2 elements.",
+    };
+    static constexpr const char* not_a_sequence = "vector2-like argument must be Vector2, or any sequence, got %S.";
+
+    // Tuples and lists convert x then y; other sequences y then x. Either way
+    // the first failure ends the conversion.
+    static Vector2 convert(PyObject* items, Py_ssize_t, Branch branch) {
+        Vector2 v{};
+        if (branch == sequence_branch) {
+            if (float_item(items, 1, v.y)) float_item(items, 0, v.x);
+        } else if (float_item(items, 0, v.x)) {
+            float_item(items, 1, v.y);
+        }
+        return v;
+    }
+};
+
+struct RectLike {
+    using Struct = Rectangle;
+    static PyTypeObject* own_type() { return rect_type; }
+    static Rectangle stored(PyObject* obj) { return reinterpret_cast<RectObject*>(obj)->_raw; }
+    static bool length_ok(Py_ssize_t n) { return n == 4; }
+    static constexpr const char* length_messages[] = {
+        "tuple for rect-like argument must have only 4 elements.",
+        "list for rect-like argument must have only 4 elements.",
+        "sequence for rect-like argument must have only 4 elements.",
+    };
+    static constexpr const char* not_a_sequence = "rect_like argument must be Rect, tuple, or list, got %S";
+
+    static Rectangle convert(PyObject* items, Py_ssize_t, Branch) {
+        Rectangle r{};
+        if (float_item(items, 0, r.x) && float_item(items, 1, r.y) && float_item(items, 2, r.width))
+            float_item(items, 3, r.height);
+        return r;
+    }
+};
+
+struct ColorLike {
+    using Struct = Color;
+    static PyTypeObject* own_type() { return color_type; }
+    static Color stored(PyObject* obj) { return reinterpret_cast<ColorObject*>(obj)->_raw; }
+    static bool length_ok(Py_ssize_t n) { return n == 3 || n == 4; }
+    static constexpr const char* length_messages[] = {
+        "tuple for color-like argument must have only 3-4 elements.",
+        "list for color-like argument must have only 3-4 elements.",
+        "sequence for color-like argument must have only 3-4 elements.",
+    };
+    static constexpr const char* not_a_sequence = "color-like argument must be Color, or any sequence, got %S.";
+
+    // Every item is converted before any is clamped; three items mean opaque.
+    static Color convert(PyObject* items, Py_ssize_t n, Branch) {
+        int values[4] = {0, 0, 0, 255};
+        for (Py_ssize_t i = 0; i < n; ++i)
+            if (!int_item(items, i, values[i])) return Color{};
+        return color_new(values[0], values[1], values[2], values[3]);
+    }
+};
+
+template <class Kind>
+typename Kind::Struct from_items(PyObject* items, Branch branch) {
+    const Py_ssize_t n = Py_SIZE(items);
+    if (!Kind::length_ok(n)) {
+        PyErr_SetString(PyExc_ValueError, Kind::length_messages[branch]);
+        return {};
+    }
+    return Kind::convert(items, n, branch);
+}
+
+KORVEX_COLD void raise_not_a_sequence(const char* format, PyObject* obj) {
+    PyObject* name = PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__name__");
+    if (name == nullptr) return;
+    PyErr_Format(PyExc_TypeError, format, name);
+    Py_DECREF(name);
+}
+
+// The common shape: own exact type (copied, no call), exact tuple, exact
+// list, any other sequence through the fast-sequence conversion, and
+// otherwise the kind's TypeError.
+template <class Kind>
+typename Kind::Struct parse_like(PyObject* obj) {
+    if (Py_IS_TYPE(obj, Kind::own_type())) return Kind::stored(obj);
+    if (PyTuple_CheckExact(obj)) return from_items<Kind>(obj, tuple_branch);
+    if (PyList_CheckExact(obj)) return from_items<Kind>(obj, list_branch);
+    if (PySequence_Check(obj)) {
+        PyObject* items = PySequence_Fast(obj, "expected sequence");
+        if (items == nullptr) {
+            if (PyErr_ExceptionMatches(PyExc_TypeError)) PyErr_SetString(PyExc_TypeError, "expected sequence");
+            return {};
+        }
+        const typename Kind::Struct result = from_items<Kind>(items, sequence_branch);
+        Py_DECREF(items);
+        return result;
+    }
+    raise_not_a_sequence(Kind::not_a_sequence, obj);
+    return {};
+}
+
+Color parse_color_like(PyObject* color) { return parse_like<ColorLike>(color); }
+Rectangle parse_rect_like(PyObject* rect) { return parse_like<RectLike>(rect); }
+Vector2 parse_vector2_like(PyObject* dest) { return parse_like<Vector2Like>(dest); }
+
+// The exports come first, then the bindings; the three parsers only read
+// the stored structures of the bound types.
+int exec_parser(PyObject* module) {
+    const ParseColorLike color = parse_color_like;
+    const ParseRectLike rect = parse_rect_like;
+    const ParseVector2Like vector2 = parse_vector2_like;
+    if (korvex::export_function(module, parse_color_like_name, reinterpret_cast<void*>(color),
+                                parse_color_like_signature) < 0 ||
+        korvex::export_function(module, parse_rect_like_name, reinterpret_cast<void*>(rect),
+                                parse_rect_like_signature) < 0 ||
+        korvex::export_function(module, parse_vector2_like_name, reinterpret_cast<void*>(vector2),
+                                parse_vector2_like_signature) < 0)
+        return -1;
+    if (!korvex::bind_type<Vector2Object>(vector2_module_name, "Vector2", vector2_type, vector2_table) ||
+        !korvex::bind_type<Vector4Object>(vector4_module_name, "Vector4", vector4_type, vector4_table) ||
+        !korvex::bind_type<ColorObject>(color_module_name, "Color", color_type, color_table) ||
+        !korvex::bind_type<RectObject>(rect_module_name, "Rect", rect_type, rect_table))
+        return -1;
+    return 0;
+}
+
+}  // namespace
+
+KORVEX_MODULE(parser, exec_parser)
