@@ -79,8 +79,12 @@ PyTypeObject* import_type(const char* module_name, const char* class_name, std::
         return nullptr;
     }
     if (vtable != nullptr) {
-        // A missing key propagates the KeyError of the lookup.
-        PyObject* capsule = PyMapping_GetItemString(type->tp_dict, "__pyx_vtable__");
+        // A missing key propagates the KeyError of the lookup. The dict is
+        // asked for through PyType_GetDict: the interpreter's own static
+        // types keep theirs per interpreter and leave tp_dict null.
+        PyObject* dict = PyType_GetDict(type);
+        PyObject* capsule = dict == nullptr ? nullptr : PyMapping_GetItemString(dict, "__pyx_vtable__");
+        Py_XDECREF(dict);
         *vtable = capsule == nullptr ? nullptr : PyCapsule_GetPointer(capsule, nullptr);
         Py_XDECREF(capsule);
         if (*vtable == nullptr) {
