@@ -1,0 +1,339 @@
+// korvex.canvas.canvas: RenderTexture, an off-screen framebuffer of raylib
+// with a colour and a depth texture, drawn into between begin() and end() or
+// inside a `with` block.
+//
+// raylib crashes the process when texture mode is entered or left without a
+// window, and when a render texture is unloaded after its window closed (it
+// still reports such a render texture as valid). So drawing without a window
+// raises RuntimeError, and unloading without a window forgets the framebuffer
+// without calling raylib: the GL context, and everything in it, went with the
+// window.
+#include "korvex/canvas/canvas.hpp"
+
+#include "korvex/common/args.hpp"
+#include "korvex/common/convert.hpp"
+#include "korvex/common/module.hpp"
+#include "korvex/common/override.hpp"
+#include "korvex/common/pickle.hpp"
+#include "korvex/common/types.hpp"
+#include "korvex/image/image.hpp"
+#include "korvex/texture/texture.hpp"
+
+namespace {
+
+using korvex::parse;
+using korvex::signature;
+
+PyTypeObject render_texture_type = korvex::static_type();
+PyTypeObject* texture_type = nullptr;
+TextureVTable* texture_table = nullptr;
+PyTypeObject* image_type = nullptr;
+ImageVTable* image_table = nullptr;
+extern RenderTextureVTable vtable;
+
+// Made at exec: the attribute that unload() consults, and the context under
+// which deallocation reports a failed unload.
+PyObject* valid_name = nullptr;
+PyObject* dealloc_context = nullptr;
+
+RenderTextureObject* as_render_texture(PyObject* self) { return reinterpret_cast<RenderTextureObject*>(self); }
+PyObject* as_object(RenderTextureObject* self) { return reinterpret_cast<PyObject*>(self); }
+
+// Whether `_raw` still names GL objects (it is all zero when nothing was
+// loaded, after an unload, and when raylib had no window to load into).
+bool holds_framebuffer(const RenderTexture2D& raw) { return raw.id != 0 || raw.texture.id != 0 || raw.depth.id != 0; }
+
+KORVEX_COLD bool raise_no_window(const char* action) {
+    PyErr_Format(PyExc_RuntimeError, "cannot %s texture mode: no raylib window is ready", action);
+    return false;
+}
+
+// --- unloading --------------------------------------------------------------------
+
+// Reads `valid` through normal attribute lookup (a subclass may override it)
+// and, when true, releases the framebuffer and records that by clearing
+// `_raw`, so that nothing is unloaded twice. Returns false with the exception
+// set when the lookup or its truth test failed.
+bool unload(RenderTextureObject* self) {
+    if (!holds_framebuffer(self->_raw)) return true;
+    PyObject* valid = PyObject_GetAttr(as_object(self), valid_name);
+    if (valid == nullptr) return false;
+    const int truth = PyObject_IsTrue(valid);
+    Py_DECREF(valid);
+    if (truth <= 0) return truth == 0;
+    if (IsWindowReady()) UnloadRenderTexture(self->_raw);
+    self->_raw = RenderTexture2D{};
+    return true;
+}
+
+void slot_unload(RenderTextureObject* self) { (void)unload(self); }
+
+// --- creation -----------------------------------------------------------------------
+
+// Object creation on its own: nothing loaded, no textures; arguments are
+// ignored (__init__ checks them).
+PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
+    PyObject* self = type->tp_alloc(type, 0);
+    if (self == nullptr) return nullptr;
+    RenderTextureObject* rt = as_render_texture(self);
+    rt->__pyx_vtab = &vtable;
+    rt->_raw = RenderTexture2D{};
+    rt->_texture = Py_NewRef(Py_None);
+    rt->_depth = Py_NewRef(Py_None);
+    return self;
+}
+
+// Wraps one attachment in a Texture that does not own it.
+bool store_texture(PyObject*& target, Texture raw) {
+    TextureNewOptions options{1, 0};
+    PyObject* texture = texture_table->__pyx_new(raw, &options);
+    if (texture == nullptr) return false;
+    Py_SETREF(target, texture);
+    return true;
+}
+
+// Loads a framebuffer of the given size into `self`, unloading the one it held
+// before. raylib's result is not checked here; `valid` tells.
+bool load(RenderTextureObject* self, int width, int height) {
+    if (!unload(self)) return false;
+    self->_raw = LoadRenderTexture(width, height);
+    return store_texture(self->_texture, self->_raw.texture) && store_texture(self->_depth, self->_raw.depth);
+}
+
+constexpr auto init_sig = signature("__init__", "width", "height");
+
+bool read_size(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, int& width, int& height) {
+    PyObject *width_arg = nullptr, *height_arg = nullptr;
+    return parse(init_sig, args, nargs, kwnames, width_arg, height_arg) && korvex::to_int32(width_arg, width) &&
+           korvex::to_int32(height_arg, height);
+}
+
+PyObject* init_impl(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    int width, height;
+    if (!read_size(args, nargs, kwnames, width, height)) return nullptr;
+    if (!load(as_render_texture(self), width, height)) return nullptr;
+    Py_RETURN_NONE;
+}
+
+int tp_init(PyObject* self, PyObject* args, PyObject* kwds) {
+    PyObject* result = korvex::call_with_dict(init_impl, self, args, kwds);
+    if (result == nullptr) return -1;
+    Py_DECREF(result);
+    return 0;
+}
+
+// The interpreter's ordinary type call (tp_new, then tp_init).
+KORVEX_COLD PyObject* call_type_generically(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+    const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    const Py_ssize_t nkw = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
+    PyObject* tuple = PyTuple_New(nargs);
+    PyObject* dict = nkw == 0 ? nullptr : PyDict_New();
+    PyObject* result = nullptr;
+    if (tuple == nullptr || (nkw != 0 && dict == nullptr)) goto done;
+    for (Py_ssize_t i = 0; i < nargs; ++i) PyTuple_SET_ITEM(tuple, i, Py_NewRef(args[i]));
+    for (Py_ssize_t k = 0; k < nkw; ++k)
+        if (PyDict_SetItem(dict, PyTuple_GET_ITEM(kwnames, k), args[nargs + k]) < 0) goto done;
+    result = PyType_Type.tp_call(type, tuple, dict);
+done:
+    Py_XDECREF(tuple);
+    Py_XDECREF(dict);
+    return result;
+}
+
+PyObject* create(int width, int height) {
+    PyObject* self = tp_new(&render_texture_type, nullptr, nullptr);
+    if (self == nullptr) return nullptr;
+    if (!load(as_render_texture(self), width, height)) {
+        Py_DECREF(self);
+        return nullptr;
+    }
+    return self;
+}
+
+// Calling RenderTexture itself converts the arguments before anything is
+// allocated or loaded. The slot is not inherited, so a subclass goes through
+// tp_new and tp_init; the check keeps that true whatever the interpreter does.
+PyObject* vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+    if (type != reinterpret_cast<PyObject*>(&render_texture_type))
+        return call_type_generically(type, args, nargsf, kwnames);
+    int width, height;
+    if (!read_size(args, PyVectorcall_NARGS(nargsf), kwnames, width, height)) return nullptr;
+    return create(width, height);
+}
+
+// --- deallocation and the collector ---------------------------------------------------
+
+int traverse(PyObject* self, visitproc visit, void* arg) {
+    Py_VISIT(as_render_texture(self)->_texture);
+    Py_VISIT(as_render_texture(self)->_depth);
+    return 0;
+}
+
+int clear(PyObject* self) {
+    Py_SETREF(as_render_texture(self)->_texture, Py_NewRef(Py_None));
+    Py_SETREF(as_render_texture(self)->_depth, Py_NewRef(Py_None));
+    return 0;
+}
+
+// Unloading may run Python code (a subclass's `valid`), so the object is
+// briefly alive again around it, with any pending exception put aside. If that
+// code kept a reference, the object stays alive instead of being freed under
+// it.
+void dealloc(PyObject* self) {
+    PyObject_GC_UnTrack(self);
+    RenderTextureObject* rt = as_render_texture(self);
+    if (holds_framebuffer(rt->_raw)) {
+        PyObject* pending = PyErr_GetRaisedException();
+        Py_SET_REFCNT(self, 1);
+        if (!unload(rt)) PyErr_WriteUnraisable(dealloc_context);
+        PyErr_SetRaisedException(pending);
+        if (Py_REFCNT(self) != 1) {
+            Py_SET_REFCNT(self, Py_REFCNT(self) - 1);
+            PyObject_GC_Track(self);
+            // A subclass's deallocator drops its type reference after this
+            // returns; the surviving object still needs it.
+            if (PyType_HasFeature(Py_TYPE(self), Py_TPFLAGS_HEAPTYPE)) Py_INCREF(Py_TYPE(self));
+            return;
+        }
+        Py_SET_REFCNT(self, 0);
+    }
+    Py_CLEAR(rt->_texture);
+    Py_CLEAR(rt->_depth);
+    Py_TYPE(self)->tp_free(self);
+}
+
+// --- texture mode ---------------------------------------------------------------------
+
+PyObject* method_begin(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+PyObject* method_end(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+
+// Runs a Python subclass's override of `name` when the slot should defer to
+// one; its result is ignored and its failure stays set. Returns true when the
+// slot is done (an override ran, or looking it up failed).
+bool ran_override(RenderTextureObject* self, int skip_dispatch, const char* name, korvex::FastcallFunction own) {
+    PyObject* override = korvex::find_override(as_object(self), skip_dispatch, name, reinterpret_cast<void*>(own));
+    if (override == nullptr) return !skip_dispatch && PyErr_Occurred();
+    Py_XDECREF(PyObject_CallNoArgs(override));
+    Py_DECREF(override);
+    return true;
+}
+
+bool begin_mode(RenderTextureObject* self) {
+    if (!IsWindowReady()) return raise_no_window("begin");
+    BeginTextureMode(self->_raw);
+    return true;
+}
+
+bool end_mode() {
+    if (!IsWindowReady()) return raise_no_window("end");
+    EndTextureMode();
+    return true;
+}
+
+void slot_begin(RenderTextureObject* self, int skip_dispatch) {
+    if (ran_override(self, skip_dispatch, "begin", method_begin)) return;
+    (void)begin_mode(self);
+}
+
+void slot_end(RenderTextureObject* self, int skip_dispatch) {
+    if (ran_override(self, skip_dispatch, "end", method_end)) return;
+    (void)end_mode();
+}
+
+RenderTextureVTable vtable = {create, slot_unload, slot_begin, slot_end};
+
+// --- Python methods --------------------------------------------------------------------
+
+PyObject* method_begin(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse(signature("begin"), args, nargs, kwnames)) return nullptr;
+    if (!begin_mode(as_render_texture(self))) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* method_end(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse(signature("end"), args, nargs, kwnames)) return nullptr;
+    if (!end_mode()) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyObject* method_enter(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse(signature("__enter__"), args, nargs, kwnames)) return nullptr;
+    if (!begin_mode(as_render_texture(self))) return nullptr;
+    return Py_NewRef(self);
+}
+
+// Returns False, so an exception raised in the block propagates.
+PyObject* method_exit(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject *exc_type = nullptr, *exc_val = nullptr, *exc_tb = nullptr;
+    if (!parse(signature("__exit__", "exc_type", "exc_val", "exc_tb"), args, nargs, kwnames, exc_type, exc_val,
+               exc_tb))
+        return nullptr;
+    if (!end_mode()) return nullptr;
+    Py_RETURN_FALSE;
+}
+
+PyObject* method_unload(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse(signature("unload"), args, nargs, kwnames)) return nullptr;
+    if (!unload(as_render_texture(self))) return nullptr;
+    Py_RETURN_NONE;
+}
+
+PyMethodDef methods[] = {
+    korvex::fastcall_method("begin", method_begin),
+    korvex::fastcall_method("end", method_end),
+    korvex::fastcall_method("__enter__", method_enter),
+    korvex::fastcall_method("__exit__", method_exit),
+    korvex::fastcall_method("unload", method_unload),
+    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+// --- properties ---------------------------------------------------------------------------
+
+PyObject* get_id(PyObject* self, void*) { return PyLong_FromUnsignedLong(as_render_texture(self)->_raw.id); }
+PyObject* get_texture(PyObject* self, void*) { return Py_NewRef(as_render_texture(self)->_texture); }
+PyObject* get_depth(PyObject* self, void*) { return Py_NewRef(as_render_texture(self)->_depth); }
+
+// raylib only inspects the ids here, so this is safe without a window; it
+// still reports a framebuffer as valid after its window closed.
+PyObject* get_valid(PyObject* self, void*) {
+    return PyBool_FromLong(IsRenderTextureValid(as_render_texture(self)->_raw));
+}
+
+PyGetSetDef getsets[] = {
+    {"id", get_id, nullptr, nullptr, nullptr},
+    {"texture", get_texture, nullptr, nullptr, nullptr},
+    {"depth", get_depth, nullptr, nullptr, nullptr},
+    {"valid", get_valid, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+void prepare_type() {
+    render_texture_type.tp_name = "korvex.canvas.canvas.RenderTexture";
+    render_texture_type.tp_basicsize = sizeof(RenderTextureObject);
+    render_texture_type.tp_itemsize = 0;
+    render_texture_type.tp_dealloc = dealloc;
+    render_texture_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC;
+    render_texture_type.tp_traverse = traverse;
+    render_texture_type.tp_clear = clear;
+    render_texture_type.tp_methods = methods;
+    render_texture_type.tp_getset = getsets;
+    render_texture_type.tp_init = tp_init;
+    render_texture_type.tp_new = tp_new;
+    render_texture_type.tp_free = PyObject_GC_Del;
+    render_texture_type.tp_vectorcall = vectorcall;
+}
+
+int exec_canvas(PyObject* module) {
+    valid_name = PyUnicode_InternFromString("valid");
+    dealloc_context = PyUnicode_FromString("korvex.canvas.canvas.RenderTexture.__dealloc__");
+    if (valid_name == nullptr || dealloc_context == nullptr) return -1;
+    prepare_type();
+    if (korvex::publish_type(module, &render_texture_type, &vtable) < 0) return -1;
+    if (!korvex::bind_type<ImageObject>(image_module_name, "Image", image_type, image_table)) return -1;
+    return korvex::bind_type<TextureObject>(texture_module_name, "Texture", texture_type, texture_table) ? 0 : -1;
+}
+
+}  // namespace
+
+KORVEX_MODULE(canvas, exec_canvas)

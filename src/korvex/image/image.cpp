@@ -1,0 +1,153 @@
+// korvex.image.image: a raylib Image (pixels in CPU memory) with an owner flag.
+// Other modules make Images through the native table; from Python an Image is
+// read-only, and `gen_color` makes an owning one.
+#include "korvex/image/image.hpp"
+
+#include <climits>
+#include <cstring>
+
+#include "korvex/common/args.hpp"
+#include "korvex/common/convert.hpp"
+#include "korvex/common/errors.hpp"
+#include "korvex/common/module.hpp"
+#include "korvex/common/pickle.hpp"
+#include "korvex/common/types.hpp"
+
+namespace {
+
+using korvex::parse;
+using korvex::signature;
+
+PyTypeObject image_type = korvex::static_type();
+extern ImageVTable vtable;
+
+ImageObject* as_image(PyObject* self) { return reinterpret_cast<ImageObject*>(self); }
+
+// --- creation ---------------------------------------------------------------------
+
+ImageObject* allocate() {
+    ImageObject* self = PyObject_New(ImageObject, &image_type);
+    if (self == nullptr) return nullptr;
+    self->__pyx_vtab = &vtable;
+    self->_raw = Image{};
+    self->is_owner = 0;
+    return self;
+}
+
+KORVEX_COLD PyObject* raise_negative_size(const Image& raw) {
+    PyErr_Format(PyExc_ValueError, "image width and height must not be negative (got %d x %d)", raw.width,
+                 raw.height);
+    return nullptr;
+}
+
+PyObject* slot_new(Image raw, ImageNewOptions* options) {
+    if (raw.width < 0 || raw.height < 0) return raise_negative_size(raw);
+    ImageObject* self = allocate();
+    if (self == nullptr) return nullptr;
+    self->_raw = raw;
+    self->is_owner = options != nullptr && options->count >= 1 && options->is_owner != 0;
+    return reinterpret_cast<PyObject*>(self);
+}
+
+ImageVTable vtable = {slot_new};
+
+// From Python an Image is created empty (no pixels, not owning).
+PyObject* tp_new(PyTypeObject*, PyObject*, PyObject*) { return reinterpret_cast<PyObject*>(allocate()); }
+
+int tp_init(PyObject*, PyObject* args, PyObject* kwds) {
+    if (!korvex::reject_keyword_dict("__init__", kwds)) return -1;
+    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
+    if (nargs == 0) return 0;
+    korvex::raise_argument_count("__init__", true, 0, 0, nargs);
+    return -1;
+}
+
+void dealloc(PyObject* self) {
+    ImageObject* image = as_image(self);
+    // UnloadImage frees the pixel data with raylib's allocator; it needs no
+    // window.
+    if (image->is_owner && image->_raw.data != nullptr) UnloadImage(image->_raw);
+    Py_TYPE(self)->tp_free(self);
+}
+
+// --- Python methods -----------------------------------------------------------------
+
+// gen_color(width, height): an owning Image of opaque white RGBA pixels.
+// raylib's GenImageColor neither checks its allocation nor guards width*height
+// against overflow, so the pixels are allocated here with raylib's own
+// allocator (UnloadImage frees them with its counterpart) after the size is
+// checked.
+PyObject* method_gen_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject *width_arg = nullptr, *height_arg = nullptr;
+    if (!parse(signature("gen_color", "width", "height"), args, nargs, kwnames, width_arg, height_arg))
+        return nullptr;
+    int width, height;
+    if (!korvex::to_int32(width_arg, width) || !korvex::to_int32(height_arg, height)) return nullptr;
+    if (width <= 0 || height <= 0) {
+        PyErr_Format(PyExc_ValueError, "image width and height must be positive (got %d x %d)", width, height);
+        return nullptr;
+    }
+    // raylib computes byte sizes as int, so the whole image must fit in one.
+    const long long bytes = static_cast<long long>(width) * height * 4;
+    if (bytes > INT_MAX) {
+        PyErr_Format(PyExc_ValueError, "image of %d x %d pixels is too large", width, height);
+        return nullptr;
+    }
+    ImageObject* self = allocate();
+    if (self == nullptr) return nullptr;
+    void* pixels = MemAlloc(static_cast<unsigned int>(bytes));
+    if (pixels == nullptr) {
+        Py_DECREF(self);
+        return PyErr_NoMemory();
+    }
+    std::memset(pixels, 0xff, static_cast<std::size_t>(bytes));
+    self->_raw = Image{pixels, width, height, 1, PIXELFORMAT_UNCOMPRESSED_R8G8B8A8};
+    self->is_owner = 1;
+    return reinterpret_cast<PyObject*>(self);
+}
+
+PyMethodDef methods[] = {
+    korvex::fastcall_method("gen_color", method_gen_color, METH_STATIC),
+    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::Unconvertible),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+// --- properties ---------------------------------------------------------------------
+
+template <int Image::* field>
+PyObject* get_field(PyObject* self, void*) {
+    return PyLong_FromLong(as_image(self)->_raw.*field);
+}
+
+PyObject* get_is_owner(PyObject* self, void*) { return PyBool_FromLong(as_image(self)->is_owner); }
+
+PyGetSetDef getsets[] = {
+    {"width", get_field<&Image::width>, nullptr, nullptr, nullptr},
+    {"height", get_field<&Image::height>, nullptr, nullptr, nullptr},
+    {"mipmaps", get_field<&Image::mipmaps>, nullptr, nullptr, nullptr},
+    {"format", get_field<&Image::format>, nullptr, nullptr, nullptr},
+    {"is_owner", get_is_owner, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+void prepare_type() {
+    image_type.tp_name = "korvex.image.image.Image";
+    image_type.tp_basicsize = sizeof(ImageObject);
+    image_type.tp_itemsize = 0;
+    image_type.tp_dealloc = dealloc;
+    image_type.tp_flags = Py_TPFLAGS_DEFAULT;
+    image_type.tp_methods = methods;
+    image_type.tp_getset = getsets;
+    image_type.tp_init = tp_init;
+    image_type.tp_new = tp_new;
+    image_type.tp_free = PyObject_Free;
+}
+
+int exec_image(PyObject* module) {
+    prepare_type();
+    return korvex::publish_type(module, &image_type, &vtable);
+}
+
+}  // namespace
+
+KORVEX_MODULE(image, exec_image)

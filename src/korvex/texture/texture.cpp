@@ -1,0 +1,177 @@
+// korvex.texture.texture: a raylib Texture (a GPU object of the window's GL
+// context) with an owner flag. Other modules make Textures through the native
+// table; from Python a Texture is read-only, `load` and `load_from_image`
+// make owning ones and `unload` releases them early.
+#include "korvex/texture/texture.hpp"
+
+#include "korvex/common/args.hpp"
+#include "korvex/common/errors.hpp"
+#include "korvex/common/module.hpp"
+#include "korvex/common/pickle.hpp"
+#include "korvex/common/types.hpp"
+#include "korvex/image/image.hpp"
+
+namespace {
+
+using korvex::parse;
+using korvex::signature;
+using korvex::typed;
+
+PyTypeObject texture_type = korvex::static_type();
+PyTypeObject* image_type = nullptr;
+ImageVTable* image_table = nullptr;
+extern TextureVTable vtable;
+
+TextureObject* as_texture(PyObject* self) { return reinterpret_cast<TextureObject*>(self); }
+
+// --- creation ---------------------------------------------------------------------
+
+TextureObject* allocate() {
+    TextureObject* self = PyObject_New(TextureObject, &texture_type);
+    if (self == nullptr) return nullptr;
+    self->__pyx_vtab = &vtable;
+    self->_raw = Texture{};
+    self->is_owner = 0;
+    return self;
+}
+
+PyObject* box(Texture raw, bool is_owner) {
+    TextureObject* self = allocate();
+    if (self == nullptr) return nullptr;
+    self->_raw = raw;
+    self->is_owner = is_owner;
+    return reinterpret_cast<PyObject*>(self);
+}
+
+PyObject* slot_new(Texture raw, TextureNewOptions* options) {
+    return box(raw, options != nullptr && options->count >= 1 && options->is_owner != 0);
+}
+
+// raylib reports a failed load only by a texture id of 0. Without a window
+// there is no GL context to load into, so that case gets its own message.
+KORVEX_COLD PyObject* raise_no_window() {
+    PyErr_SetString(PyExc_RuntimeError, "cannot load a texture: no raylib window is ready");
+    return nullptr;
+}
+
+PyObject* owning(Texture raw) {
+    if (raw.id == 0) {
+        PyErr_SetString(PyExc_RuntimeError, "raylib could not load the texture");
+        return nullptr;
+    }
+    PyObject* self = box(raw, true);
+    if (self == nullptr) UnloadTexture(raw);
+    return self;
+}
+
+PyObject* slot_load(PyObject* file_name) {
+    PyObject* path = nullptr;
+    if (!PyUnicode_FSConverter(file_name, &path)) return nullptr;
+    PyObject* result = IsWindowReady() ? owning(LoadTexture(PyBytes_AS_STRING(path))) : raise_no_window();
+    Py_DECREF(path);
+    return result;
+}
+
+PyObject* slot_load_from_image(Image image) {
+    if (!IsWindowReady()) return raise_no_window();
+    return owning(LoadTextureFromImage(image));
+}
+
+void slot_unload(TextureObject* self) {
+    if (!self->is_owner) return;
+    // Without a window the GL context is gone, and the texture with it.
+    if (self->_raw.id != 0 && IsWindowReady()) UnloadTexture(self->_raw);
+    self->_raw = Texture{};
+    self->is_owner = 0;
+}
+
+TextureVTable vtable = {slot_new, slot_load, slot_load_from_image, slot_unload};
+
+// From Python a Texture is created empty (id 0, not owning).
+PyObject* tp_new(PyTypeObject*, PyObject*, PyObject*) { return reinterpret_cast<PyObject*>(allocate()); }
+
+int tp_init(PyObject*, PyObject* args, PyObject* kwds) {
+    if (!korvex::reject_keyword_dict("__init__", kwds)) return -1;
+    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
+    if (nargs == 0) return 0;
+    korvex::raise_argument_count("__init__", true, 0, 0, nargs);
+    return -1;
+}
+
+void dealloc(PyObject* self) {
+    slot_unload(as_texture(self));
+    Py_TYPE(self)->tp_free(self);
+}
+
+// --- Python methods -----------------------------------------------------------------
+
+PyObject* method_load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* file_name = nullptr;
+    if (!parse(signature("load", "file_name"), args, nargs, kwnames, file_name)) return nullptr;
+    return slot_load(file_name);
+}
+
+PyObject* method_load_from_image(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    ImageObject* image = nullptr;
+    if (!parse(signature("load_from_image", "image"), args, nargs, kwnames, typed(image, image_type)))
+        return nullptr;
+    return slot_load_from_image(image->_raw);
+}
+
+PyObject* method_unload(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    if (!parse(signature("unload"), args, nargs, kwnames)) return nullptr;
+    slot_unload(as_texture(self));
+    Py_RETURN_NONE;
+}
+
+PyMethodDef methods[] = {
+    korvex::fastcall_method("load", method_load, METH_STATIC),
+    korvex::fastcall_method("load_from_image", method_load_from_image, METH_STATIC),
+    korvex::fastcall_method("unload", method_unload),
+    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+// --- properties ---------------------------------------------------------------------
+
+PyObject* get_id(PyObject* self, void*) { return PyLong_FromUnsignedLong(as_texture(self)->_raw.id); }
+
+template <int Texture::* field>
+PyObject* get_field(PyObject* self, void*) {
+    return PyLong_FromLong(as_texture(self)->_raw.*field);
+}
+
+PyObject* get_is_owner(PyObject* self, void*) { return PyBool_FromLong(as_texture(self)->is_owner); }
+
+PyGetSetDef getsets[] = {
+    {"id", get_id, nullptr, nullptr, nullptr},
+    {"width", get_field<&Texture::width>, nullptr, nullptr, nullptr},
+    {"height", get_field<&Texture::height>, nullptr, nullptr, nullptr},
+    {"mipmaps", get_field<&Texture::mipmaps>, nullptr, nullptr, nullptr},
+    {"format", get_field<&Texture::format>, nullptr, nullptr, nullptr},
+    {"is_owner", get_is_owner, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+void prepare_type() {
+    texture_type.tp_name = "korvex.texture.texture.Texture";
+    texture_type.tp_basicsize = sizeof(TextureObject);
+    texture_type.tp_itemsize = 0;
+    texture_type.tp_dealloc = dealloc;
+    texture_type.tp_flags = Py_TPFLAGS_DEFAULT;
+    texture_type.tp_methods = methods;
+    texture_type.tp_getset = getsets;
+    texture_type.tp_init = tp_init;
+    texture_type.tp_new = tp_new;
+    texture_type.tp_free = PyObject_Free;
+}
+
+int exec_texture(PyObject* module) {
+    prepare_type();
+    if (korvex::publish_type(module, &texture_type, &vtable) < 0) return -1;
+    return korvex::bind_type<ImageObject>(image_module_name, "Image", image_type, image_table) ? 0 : -1;
+}
+
+}  // namespace
+
+KORVEX_MODULE(texture, exec_texture)
