@@ -54,6 +54,16 @@ unsigned char alpha_from_fade(float alpha) {
     return static_cast<unsigned char>(static_cast<int>(static_cast<double>(alpha) * 255.0));
 }
 
+// The 32-bit int rule, with the common case inline: an exact int small
+// enough to be stored compactly (under 2**30 in magnitude) is read directly.
+bool to_channel_int(PyObject* obj, int& out) {
+    if (PyLong_CheckExact(obj) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(obj))) {
+        out = static_cast<int>(PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(obj)));
+        return true;
+    }
+    return korvex::to_int32(obj, out);
+}
+
 // --- creation -------------------------------------------------------------------
 
 PyObject* box(Color raw) {
@@ -90,7 +100,7 @@ bool read_channels(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, C
     }
     int channels[4] = {0, 0, 0, 255};
     for (std::size_t i = 0; i < 4; ++i)
-        if (values[i] != nullptr && !korvex::to_int32(values[i], channels[i])) return false;
+        if (values[i] != nullptr && !to_channel_int(values[i], channels[i])) return false;
     out = color_new(channels[0], channels[1], channels[2], channels[3]);
     return true;
 }
@@ -109,29 +119,10 @@ int tp_init(PyObject* self, PyObject* args, PyObject* kwds) {
     return 0;
 }
 
-// The interpreter's ordinary type call (tp_new, then tp_init).
-KORVEX_COLD PyObject* call_type_generically(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
-    const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
-    const Py_ssize_t nkw = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
-    PyObject* tuple = PyTuple_New(nargs);
-    PyObject* dict = nkw == 0 ? nullptr : PyDict_New();
-    PyObject* result = nullptr;
-    if (tuple == nullptr || (nkw != 0 && dict == nullptr)) goto done;
-    for (Py_ssize_t i = 0; i < nargs; ++i) PyTuple_SET_ITEM(tuple, i, Py_NewRef(args[i]));
-    for (Py_ssize_t k = 0; k < nkw; ++k)
-        if (PyDict_SetItem(dict, PyTuple_GET_ITEM(kwnames, k), args[nargs + k]) < 0) goto done;
-    result = PyType_Type.tp_call(type, tuple, dict);
-done:
-    Py_XDECREF(tuple);
-    Py_XDECREF(dict);
-    return result;
-}
-
-// Calling Color itself converts first and allocates only on success. The slot
-// is not inherited, so a subclass goes through tp_new and tp_init; the check
-// keeps that true whatever the interpreter does.
-PyObject* vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
-    if (type != reinterpret_cast<PyObject*>(&color_type)) return call_type_generically(type, args, nargsf, kwnames);
+// Calling Color itself converts first and allocates only on success. The
+// interpreter never inherits tp_vectorcall, so only Color itself arrives here;
+// a subclass goes through tp_new and tp_init.
+PyObject* vectorcall(PyObject*, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
     Color raw;
     if (!read_channels(args, PyVectorcall_NARGS(nargsf), kwnames, raw)) return nullptr;
     return box(raw);
@@ -267,7 +258,7 @@ template <std::size_t I>
 int set_channel(PyObject* self, PyObject* value, void*) {
     if (value == nullptr) return korvex::raise_property_delete();
     int converted;
-    if (!korvex::to_int32(value, converted)) return -1;
+    if (!to_channel_int(value, converted)) return -1;
     as_color(self)->_raw.*channel_properties[I].channel = color_clamp(converted);
     return 0;
 }

@@ -33,7 +33,7 @@ void replace(ColorsObject* self, std::size_t index, PyObject* value) {
 PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
     PyObject* self = type->tp_alloc(type, 0);
     if (self == nullptr) return nullptr;
-    for (PyObject*& slot : as_colors(self)->colors) slot = Py_None;
+    for (PyObject*& slot : as_colors(self)->colors) slot = Py_NewRef(Py_None);
     return self;
 }
 
@@ -68,7 +68,7 @@ int traverse(PyObject* self, visitproc visit, void* arg) {
 
 // Clearing leaves None in every slot, like deleting the attributes.
 int clear(PyObject* self) {
-    for (std::size_t i = 0; i < colors_palette_size; ++i) replace(as_colors(self), i, Py_None);
+    for (std::size_t i = 0; i < colors_palette_size; ++i) replace(as_colors(self), i, Py_NewRef(Py_None));
     return 0;
 }
 
