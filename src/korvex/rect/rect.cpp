@@ -450,11 +450,10 @@ PyObject* py_get_tuple(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 // Finds a Python override of `name` when the dispatch flag allows one. Returns
 // false with the exception set when the lookup failed; otherwise `found` is
 // the override (a new reference) or null when the slot's own body runs.
-bool find_override(RectObject* self, int skip_dispatch, const char* name, FastcallFunction own, PyObject*& found) {
-    found = nullptr;
-    if (skip_dispatch || !korvex::may_override(as_object(self))) return true;
-    found = korvex::lookup_override(as_object(self), name, reinterpret_cast<void*>(own));
-    return found != nullptr || !PyErr_Occurred();
+bool dispatch_override(RectObject* self, int skip_dispatch, const char* name, FastcallFunction own,
+                       PyObject*& found) {
+    found = korvex::find_override(as_object(self), skip_dispatch, name, reinterpret_cast<void*>(own));
+    return found != nullptr || skip_dispatch || !PyErr_Occurred();
 }
 
 // Calls an override with the slot's object arguments and releases it.
@@ -472,14 +471,14 @@ int as_slot_int(int result) { return result < 0 ? 0 : result; }
 
 PyObject* slot_get_width(RectObject* self, int skip_dispatch) {
     PyObject* override;
-    if (!find_override(self, skip_dispatch, "get_width", py_get_width, override)) return nullptr;
+    if (!dispatch_override(self, skip_dispatch, "get_width", py_get_width, override)) return nullptr;
     if (override != nullptr) return call_override(override);
     return PyFloat_FromDouble(self->_raw.width);
 }
 
 PyObject* slot_get_height(RectObject* self, int skip_dispatch) {
     PyObject* override;
-    if (!find_override(self, skip_dispatch, "get_height", py_get_height, override)) return nullptr;
+    if (!dispatch_override(self, skip_dispatch, "get_height", py_get_height, override)) return nullptr;
     if (override != nullptr) return call_override(override);
     return PyFloat_FromDouble(self->_raw.height);
 }
@@ -489,7 +488,7 @@ PyObject* slot_get_height(RectObject* self, int skip_dispatch) {
 template <const char* name, FastcallFunction own, int (*body)(RectObject*, PyObject*)>
 int collision_slot(RectObject* self, PyObject* arg, int skip_dispatch) {
     PyObject* override;
-    if (!find_override(self, skip_dispatch, name, own, override)) return 0;
+    if (!dispatch_override(self, skip_dispatch, name, own, override)) return 0;
     if (override != nullptr) return as_slot_int(korvex::override_truth(call_override(override, arg)));
     return as_slot_int(body(self, arg));
 }
@@ -538,7 +537,7 @@ int slot_collide_rect_rect(RectObject* self, RectObject* other, int skip_dispatc
 
 PyObject* slot_get_vector4(RectObject* self, int skip_dispatch) {
     PyObject* override;
-    if (!find_override(self, skip_dispatch, "get_vector4", py_get_vector4, override)) return nullptr;
+    if (!dispatch_override(self, skip_dispatch, "get_vector4", py_get_vector4, override)) return nullptr;
     if (override != nullptr) return korvex::override_instance_or_none(call_override(override), vector4_type);
     const Rectangle& r = self->_raw;
     return vector4_table->__pyx_new(r.x, r.y, r.width, r.height);
@@ -546,7 +545,7 @@ PyObject* slot_get_vector4(RectObject* self, int skip_dispatch) {
 
 PyObject* slot_get_tuple(RectObject* self, int skip_dispatch) {
     PyObject* override;
-    if (!find_override(self, skip_dispatch, "get_tuple", py_get_tuple, override)) return nullptr;
+    if (!dispatch_override(self, skip_dispatch, "get_tuple", py_get_tuple, override)) return nullptr;
     if (override != nullptr) return korvex::override_tuple_or_none(call_override(override));
     const Rectangle& r = self->_raw;
     return Py_BuildValue("(dddd)", static_cast<double>(r.x), static_cast<double>(r.y), static_cast<double>(r.width),
