@@ -230,9 +230,8 @@ def test_bind_larger_type_warns():
     ]
     with warnings.catch_warnings():
         warnings.simplefilter("error", RuntimeWarning)
-        raises_exactly(
-            RuntimeWarning, SIZE_TEXT.format(NAME, "Vector2", size - 8, size), consumer.binding_probe, NAME, "Vector2", size - 8
-        )
+        message = SIZE_TEXT.format(NAME, "Vector2", size - 8, size)
+        raises_exactly(RuntimeWarning, message, consumer.binding_probe, NAME, "Vector2", size - 8)
 
 
 @pytest.mark.parametrize("cls", [bytes, int, tuple])
@@ -252,9 +251,36 @@ def test_item_size_counts_at_least_a_pointer(cls):
 
 def test_bind_not_a_type(fake_module):
     name = fake_module("korvex_fake_binding", Vector2=5)
-    raises_exactly(TypeError, "korvex_fake_binding.Vector2 is not a type object", consumer.binding_probe, name, "Vector2", 8)
+    message = "korvex_fake_binding.Vector2 is not a type object"
+    raises_exactly(TypeError, message, consumer.binding_probe, name, "Vector2", 8)
     long_name = fake_module("m" * 300, C=Vector2(1, 2))
     raises_exactly(TypeError, f"{'m' * 200}.C is not a type object", consumer.binding_probe, long_name, "C", 8)
+
+
+def test_import_fails_when_a_bound_class_is_not_a_type():
+    out = run_python(
+        """
+        import sys, types
+        fake = types.ModuleType("korvex.vector2.vector2")
+        fake.Vector2 = 5
+        sys.modules["korvex.vector2.vector2"] = fake
+        try:
+            import korvex_consumer
+        except TypeError as error:
+            print(error)
+        print("korvex_consumer" in sys.modules)
+        # The failed import left nothing behind: a later one binds the real type.
+        del sys.modules["korvex.vector2.vector2"]
+        import korvex_consumer
+        from korvex.vector2.vector2 import Vector2
+        print(korvex_consumer.v2_add(Vector2(1, 2), Vector2(3, 4)), korvex_consumer.__test__)
+        """
+    )
+    assert out.splitlines() == [
+        "korvex.vector2.vector2.Vector2 is not a type object",
+        "False",
+        "Vector2(4.0, 6.0) {}",
+    ]
 
 
 def test_bind_missing_module_or_class(fake_module):

@@ -3,6 +3,7 @@ and the inline struct helpers agree exactly with the Python-level API."""
 
 import math
 import struct
+import sys
 
 import pytest
 
@@ -256,3 +257,21 @@ def test_struct_ops_summary(a, b):
     assert same(h["length"], u.length)
     assert same(h["distance_to"], u.distance_to(v))
     assert same_tuple(h["normalize"], u.get_normalized().get_tuple())
+
+
+def test_reference_counts_unchanged():
+    x, y = 12345.678, -0.25
+    t, lst, short, bad = (x, y), [x, y], [x], [x, "a"]
+    u, v = Vector2(x, y), Vector2(y, x)
+    watched = [x, y, t, lst, short, bad, u, v]
+    before = [sys.getrefcount(o) for o in watched]
+    for _ in range(200):
+        c.v2_cfrom_tuple(t), c.v2_cfrom_list(lst), c.v2_cfrom_vector2(u)
+        c.v2_binary("_add", u, v), c.v2_in_place("_iadd", u, v), c.v2_sadd(u, u, v)
+        c.v2_unary("to_round", u), c.v2_unary("get_round", u), c.v2_c_get_tuple(u)
+        c.v2_measure("dot", u, v), c.v2_helpers(u, v, x)
+        with pytest.raises(IndexError):
+            c.v2_cfrom_list(short)
+        with pytest.raises(TypeError):
+            c.v2_cfrom_list(bad)
+    assert [sys.getrefcount(o) for o in watched] == before

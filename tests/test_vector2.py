@@ -1328,7 +1328,9 @@ def test_item_deletion(key):
 # ---------------------------------------------------------------------------
 
 
-@pytest.mark.parametrize("name, expected", [("xx", (1.5, 1.5)), ("xy", (1.5, -2.0)), ("yx", (-2.0, 1.5)), ("yy", (-2.0, -2.0))])
+@pytest.mark.parametrize(
+    "name, expected", [("xx", (1.5, 1.5)), ("xy", (1.5, -2.0)), ("yx", (-2.0, 1.5)), ("yy", (-2.0, -2.0))]
+)
 def test_swizzles_are_new_vectors(name, expected):
     v = Vector2(1.5, -2)
     s = getattr(v, name)
@@ -1351,8 +1353,8 @@ def test_swizzles_keep_signed_zero_and_nan():
 
 def test_reference_counts_unchanged():
     a, b = Vector2(1, 2), Vector2(3, 4)
-    seq_t, seq_l = (0.5, 1.5), [0.5, 1.5]
     x, y = 12345.678, 98765.4321
+    seq_t, seq_l = (x, y), [x, y]
     like = VectorLike(x, y)
     mapping = {"x": x, "y": y}
     bad = "not a number"
