@@ -740,3 +740,21 @@ def test_generator_holds_its_color():
     assert sys.getrefcount(c) == before + 1
     del it
     assert sys.getrefcount(c) == before
+
+
+def test_failed_override_lookup_is_the_slots_failure():
+    class Guarded(Color):
+        def __getattribute__(self, name):
+            if name in ("to_int", "fade"):
+                raise RuntimeError(f"no {name}")
+            return super().__getattribute__(name)
+
+    c = Guarded(0, 0, 1, 9)
+    with pytest.raises(RuntimeError, match="no to_int"):
+        consumer.color_to_int(c, 0)
+    with pytest.raises(RuntimeError, match="no fade"):
+        consumer.color_fade(c, 0.0, 0)
+    assert c.a == 9
+    assert consumer.color_to_int(c, 1) == 265
+    consumer.color_fade(c, 0.0, 1)
+    assert c.a == 0

@@ -152,6 +152,12 @@ PyObject* override_of(ColorObject* self, int skip_dispatch, const char* name, ko
     return korvex::find_override(as_object(self), skip_dispatch, name, reinterpret_cast<void*>(own));
 }
 
+// After override_of found nothing: whether that was because the look-up
+// itself raised (it only runs for flag 0 on a type that can override).
+bool lookup_failed(ColorObject* self, int skip_dispatch) {
+    return !skip_dispatch && korvex::may_override(as_object(self)) && PyErr_Occurred();
+}
+
 void slot_fade(ColorObject* self, float alpha, int skip_dispatch) {
     if (PyObject* override = override_of(self, skip_dispatch, "fade", method_fade)) {
         if (PyObject* argument = PyFloat_FromDouble(static_cast<double>(alpha))) {
@@ -161,7 +167,7 @@ void slot_fade(ColorObject* self, float alpha, int skip_dispatch) {
         Py_DECREF(override);
         return;
     }
-    if (!skip_dispatch && PyErr_Occurred()) return;
+    if (lookup_failed(self, skip_dispatch)) return;
     self->_raw.a = alpha_from_fade(alpha);
 }
 
@@ -175,7 +181,7 @@ int slot_to_int(ColorObject* self, int skip_dispatch) {
         Py_DECREF(result);
         return ok ? value : 0;
     }
-    if (!skip_dispatch && PyErr_Occurred()) return 0;
+    if (lookup_failed(self, skip_dispatch)) return 0;
     return ColorToInt(self->_raw);
 }
 
