@@ -304,6 +304,20 @@ def test_slot_reports_a_failing_override(window):
     target.unload()
 
 
+def test_slot_reports_a_failing_lookup(window):
+    class Hidden(RenderTexture):
+        def __getattribute__(self, name):
+            if name == "end":
+                raise AttributeError("end is hidden")
+            return super().__getattribute__(name)
+
+    target = Hidden(8, 8)
+    with pytest.raises(AttributeError, match="end is hidden"):
+        consumer.canvas_end(target, 0)
+    consumer.canvas_end(target, 1)
+    target.unload()
+
+
 class Plain(RenderTexture):
     pass
 

@@ -209,10 +209,11 @@ PyObject* method_end(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
 
 // Runs a Python subclass's override of `name` when the slot should defer to
 // one; its result is ignored and its failure stays set. Returns true when the
-// slot is done (an override ran, or looking it up failed).
+// slot is done (an override ran, or the look-up, which only runs for flag 0 on
+// a type that can override, failed).
 bool ran_override(RenderTextureObject* self, int skip_dispatch, const char* name, korvex::FastcallFunction own) {
     PyObject* override = korvex::find_override(as_object(self), skip_dispatch, name, reinterpret_cast<void*>(own));
-    if (override == nullptr) return !skip_dispatch && PyErr_Occurred();
+    if (override == nullptr) return !skip_dispatch && korvex::may_override(as_object(self)) && PyErr_Occurred();
     Py_XDECREF(PyObject_CallNoArgs(override));
     Py_DECREF(override);
     return true;
