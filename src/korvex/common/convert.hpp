@@ -1,6 +1,8 @@
 // Conversions between Python numbers and the C numbers that the structures hold.
 #pragma once
 
+#include <limits>
+
 #include "korvex/common/python.hpp"
 
 namespace korvex {
@@ -16,6 +18,11 @@ inline bool to_double(PyObject* obj, double& out) {
     out = PyFloat_AsDouble(obj);
     return !(out == -1.0 && PyErr_Occurred());
 }
+
+// Narrowing a double to float relies on IEEE 754 conversion: round to nearest,
+// and values beyond the float range become infinities (not undefined).
+static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559,
+              "float and double must be IEEE 754 types");
 
 // The float protocol followed by rounding to the nearest single-precision value.
 inline bool to_float(PyObject* obj, float& out) {

@@ -11,8 +11,13 @@
 
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace korvex::vec {
+
+// Results computed in double are narrowed to float storage by IEEE 754
+// conversion (round to nearest, overflow to infinity).
+static_assert(std::numeric_limits<float>::is_iec559, "float storage must be IEEE 754 single precision");
 
 enum class ScalarDivision {
     True,        // each component: Scalar(double(c) / s)
