@@ -213,6 +213,10 @@ def test_unpickle_rejects_other_checksums(checksum, shown):
 def test_unpickle_checksum_conversion_errors():
     with pytest.raises(OverflowError):
         unpickle(Audio, 2**70, ())
+    # The checksum is an integer: a string is not parsed, a float goes through __int__.
+    with pytest.raises(TypeError, match="^an integer is required$"):
+        unpickle(Audio, str(0xE3B0C44), ())
+    assert type(unpickle(Audio, float(0xE3B0C44), ())) is Audio
 
 
 @pytest.mark.parametrize(

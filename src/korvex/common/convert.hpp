@@ -37,6 +37,10 @@ inline bool to_float(PyObject* obj, float& out) {
 // objects that cannot be converted and OverflowError outside the int range.
 bool to_int32(PyObject* obj, int& out);
 
+// The same rule for a 64-bit integer; values outside that range raise the
+// interpreter's OverflowError.
+bool to_int64(PyObject* obj, long long& out);
+
 // Truncates a finite double toward zero into a 32-bit int; NaN raises
 // ValueError and values outside the int range (infinities included) raise
 // OverflowError, since a plain cast would be undefined there.

@@ -168,11 +168,7 @@ PyObject* apply_stateless_state(PyObject* self, PyObject* state) {
 
 PyObject* rebuild_stateless(PyObject* type, PyObject* checksum, PyObject* state) {
     long long value;
-    PyObject* number = PyNumber_Long(checksum);
-    if (number == nullptr) return nullptr;
-    value = PyLong_AsLongLong(number);
-    Py_DECREF(number);
-    if (value == -1 && PyErr_Occurred()) return nullptr;
+    if (!to_int64(checksum, value)) return nullptr;
     if (value != 0xe3b0c44 && value != 0xda39a3e && value != 0xd41d8cd) {
         raise_checksum_mismatch(value);
         return nullptr;
