@@ -733,6 +733,18 @@ def test_data_assignment_errors_leave_vector(value, exc_type, message):
     check(v, 1.0, 2.0)
 
 
+def test_data_assignment_names_the_full_type_name():
+    class Opaque:
+        pass
+
+    v = Vector2(1, 2)
+    full_name = f"{Opaque.__module__}.{Opaque.__qualname__}"
+    assert "." in full_name and full_name != Opaque.__name__
+    raises_exactly(TypeError, f"Expected a mapping, got {full_name}", setattr, v, "data", Opaque())
+    raises_exactly(TypeError, "Expected a mapping, got builtin_function_or_method", setattr, v, "data", len)
+    check(v, 1.0, 2.0)
+
+
 def test_data_lookup_errors_other_than_key_error_propagate():
     class Hostile:
         def __getitem__(self, key):

@@ -554,7 +554,8 @@ private:
     static int set_data(PyObject* self, PyObject* value, void*) {
         if (value == nullptr) return raise_property_delete();
         if (!PyMapping_Check(value)) {
-            raise_expected("a mapping", value);
+            // Names the value's type in full (module and qualified name).
+            PyErr_Format(PyExc_TypeError, "Expected %.42s, got %.200T", "a mapping", value);
             return -1;
         }
         Struct data{};
