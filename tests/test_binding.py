@@ -114,6 +114,62 @@ def test_fresh_process_import_registers_the_full_name():
     assert out.split() == ["True", "True", "{}"]
 
 
+def test_create_copies_the_spec_attributes():
+    # loader, origin and parent are copied even when None; the search
+    # locations only when they are not None.
+    out = run_python(
+        """
+        import _imp, importlib.util
+
+        found = importlib.util.find_spec("korvex.vector4.vector4")
+
+        class Spec:
+            name = found.name
+            origin = found.origin
+            loader = None
+            parent = None
+            submodule_search_locations = ["somewhere"]
+
+        m = _imp.create_dynamic(Spec())
+        print(m.__name__, m.__loader__, m.__package__, m.__path__, m.__file__ == found.origin)
+        Spec.submodule_search_locations = None
+        Spec.loader = found.loader
+        Spec.parent = "pkg"
+        other = _imp.create_dynamic(Spec())
+        print(hasattr(other, "__path__"), other.__loader__ is found.loader, other.__package__)
+        """
+    )
+    assert out.splitlines() == ["korvex.vector4.vector4 None None ['somewhere'] True", "False True pkg"]
+
+
+def test_exec_on_a_second_module_object_is_refused():
+    out = run_python(
+        """
+        import _imp, importlib.util, sys
+
+        spec = importlib.util.find_spec("korvex.vector4.vector4")
+        first = _imp.create_dynamic(spec)
+        second = _imp.create_dynamic(spec)
+        print(first is second)
+        _imp.exec_dynamic(first)
+        _imp.exec_dynamic(first)  # again on the same object: nothing happens
+        try:
+            _imp.exec_dynamic(second)
+        except RuntimeError as error:
+            print(error)
+        print(sys.modules["korvex.vector4.vector4"] is first, hasattr(second, "Vector4"))
+        # Once exec has run, creation hands back the module of the process.
+        print(_imp.create_dynamic(spec) is first)
+        """
+    )
+    assert out.splitlines() == [
+        "False",
+        "Module 'vector4' has already been imported. Re-initialisation is not supported.",
+        "True False",
+        "True",
+    ]
+
+
 def test_consumer_module_follows_the_same_scaffolding():
     assert consumer.__name__ == "korvex_consumer"
     assert sys.modules["korvex_consumer"] is consumer
