@@ -420,6 +420,27 @@ def test_item_assignment():
     assert fields(r) == (f32(0.1), 2.0, 3.0, 9.0)
 
 
+def test_item_assignment_converts_the_value_before_looking_at_the_key():
+    seen = []
+
+    class Key:
+        def __index__(self):
+            seen.append("key")
+            return 0
+
+    r = Rect(1, 2, 3, 4)
+    with pytest.raises(ZeroDivisionError):
+        r[Key()] = FloatRaises()
+    assert seen == []
+    with pytest.raises(TypeError) as info:
+        r["a"] = "b"
+    assert str(info.value) == "must be real number, not str"
+    with pytest.raises(TypeError) as info:
+        r["a"] = 1
+    assert str(info.value) == "'str' object cannot be interpreted as an integer"
+    assert fields(r) == (1.0, 2.0, 3.0, 4.0)
+
+
 def test_item_deletion():
     r = Rect(1, 2, 3, 4)
     with pytest.raises(NotImplementedError) as info:

@@ -832,14 +832,14 @@ PyObject* rect_subscript(PyObject* self, PyObject* key) {
     return rect_item(self, index);
 }
 
-// The key is converted, then the value, and only then is the index checked,
-// so a bad value is reported before a bad index.
+// The value is converted before the key is looked at at all, so a bad value
+// is reported before a bad index (a non-integer one included).
 int rect_ass_subscript(PyObject* self, PyObject* key, PyObject* value) {
     if (value == nullptr) return korvex::raise_item_delete(self);
-    Py_ssize_t index;
-    if (!korvex::to_index(key, index)) return -1;
     double converted;
     if (!number(value, converted)) return -1;
+    Py_ssize_t index;
+    if (!korvex::to_index(key, index)) return -1;
     float* field = field_at(as_rect(self), index);
     if (field == nullptr) {
         raise_index();
