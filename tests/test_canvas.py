@@ -2,6 +2,7 @@
 native table, and the raylib faults that must not take the interpreter down."""
 
 import copy
+import ctypes
 import gc
 import pickle
 import sys
@@ -460,3 +461,37 @@ def test_each_framebuffer_is_unloaded_once(run_python):
     assert width == 4
     assert unloaded_framebuffers(run) == 2
     assert UNLOADED_FBO.format(first) in run.stdout and UNLOADED_FBO.format(second) in run.stdout
+
+
+def test_native_table_slot_order_from_the_capsule(window):
+    # Checked from the published capsule alone, independently of the
+    # declaration header that the consuming modules compile against.
+    get_pointer = ctypes.pythonapi.PyCapsule_GetPointer
+    get_pointer.restype = ctypes.c_void_p
+    get_pointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
+    table = (ctypes.c_void_p * 4).from_address(get_pointer(RenderTexture.__dict__["__pyx_vtable__"], None))
+    P, I = ctypes.py_object, ctypes.c_int
+    new = ctypes.PYFUNCTYPE(P, I, I)(table[0])
+    unload = ctypes.PYFUNCTYPE(None, P)(table[1])
+    begin = ctypes.PYFUNCTYPE(None, P, I)(table[2])
+    end = ctypes.PYFUNCTYPE(None, P, I)(table[3])
+
+    rt = new(16, 8)
+    assert type(rt) is RenderTexture and rt.valid and rt.texture.width == 16 and rt.texture.height == 8
+    assert ctypes.c_void_p.from_address(id(rt) + object.__basicsize__).value == ctypes.addressof(table)
+    unload(rt)
+    assert not rt.valid and rt.id == 0
+
+    calls = []
+
+    class Recording(RenderTexture):
+        def begin(self):
+            calls.append("begin")
+
+        def end(self):
+            calls.append("end")
+
+    r = Recording.__new__(Recording)
+    begin(r, 0)
+    end(r, 0)
+    assert calls == ["begin", "end"]

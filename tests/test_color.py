@@ -758,3 +758,35 @@ def test_failed_override_lookup_is_the_slots_failure():
     assert consumer.color_to_int(c, 1) == 265
     consumer.color_fade(c, 0.0, 1)
     assert c.a == 0
+
+
+def test_native_table_slot_order_from_the_capsule():
+    # Checked from the published capsule alone, independently of the
+    # declaration header that the consuming modules compile against.
+    get_pointer = ctypes.pythonapi.PyCapsule_GetPointer
+    get_pointer.restype = ctypes.c_void_p
+    get_pointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
+    table = (ctypes.c_void_p * 6).from_address(get_pointer(Color.__dict__["__pyx_vtable__"], None))
+    P, I = ctypes.py_object, ctypes.c_int
+    new, equal, normalize, tint, fade, to_int = (
+        ctypes.PYFUNCTYPE(P, I, I, I, I)(table[0]),
+        ctypes.PYFUNCTYPE(I, P, P)(table[1]),
+        ctypes.PYFUNCTYPE(P, P)(table[2]),
+        ctypes.PYFUNCTYPE(P, P, P)(table[3]),
+        ctypes.PYFUNCTYPE(None, P, ctypes.c_float, I)(table[4]),
+        ctypes.PYFUNCTYPE(I, P, I)(table[5]),
+    )
+    c = new(300, -5, 128, 7)
+    assert type(c) is Color and channels(c) == (255, 0, 128, 7)
+    # Every instance carries the same table right after the object header.
+    assert ctypes.c_void_p.from_address(id(c) + object.__basicsize__).value == ctypes.addressof(table)
+    assert (equal(c, Color(255, 0, 128, 7)), equal(c, Color(255, 0, 128, 8))) == (1, 0)
+    v = normalize(Color(255, 0, 51, 255))
+    assert type(v) is Vector4 and (v.x, v.y, v.z, v.w) == (1.0, 0.0, 51 * K, 1.0)
+    assert channels(tint(Color(255, 255, 255, 255), Color(10, 20, 30, 40))) == (10, 20, 30, 40)
+    fade(c, 0.5, 1)
+    assert c.a == 127
+    assert to_int(Color(0, 0, 1, 0), 1) == 256
+    o = Overriding(0, 0, 1, 0)
+    fade(o, 0.25, 0)
+    assert o.faded == [0.25] and to_int(o, 0) == 7

@@ -1,6 +1,7 @@
 """korvex.rect.rect: construction, properties, sequence protocol, equality and the native table."""
 
 import copy
+import ctypes
 import gc
 import math
 import pickle
@@ -579,3 +580,48 @@ def test_constructor_does_not_leak_references():
         with pytest.raises(ValueError):
             Rect(items[:3])
     assert [sys.getrefcount(v) for v in items] == before
+
+
+# The slot order of the native table is a contract with every module that
+# includes the declaration header, so it is checked here from the published
+# capsule alone, independently of that header: each slot, called with the
+# dispatch flag 0 on a subclass, must reach the override of its own name.
+RECT_SLOTS = [
+    "__pyx_new", "get_width", "get_height", "collide_point", "collide_point_vector2", "collide_point_tuple",
+    "collide_point_list", "collide_rect", "collide_rect_vector4", "collide_rect_rect", "collide_rect_tuple",
+    "collide_rect_list", "get_vector4", "get_tuple",
+]
+
+
+class CRectangle(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_float), ("y", ctypes.c_float), ("width", ctypes.c_float), ("height", ctypes.c_float)]
+
+
+def native_table(cls, count):
+    get_pointer = ctypes.pythonapi.PyCapsule_GetPointer
+    get_pointer.restype = ctypes.c_void_p
+    get_pointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
+    return (ctypes.c_void_p * count).from_address(get_pointer(cls.__dict__["__pyx_vtable__"], None))
+
+
+def test_native_table_slot_order_from_the_capsule():
+    table = native_table(Rect, len(RECT_SLOTS))
+    P, C = ctypes.py_object, ctypes.c_int
+    r = ctypes.PYFUNCTYPE(P, CRectangle)(table[0])(CRectangle(1, 2, 3, 4))
+    assert type(r) is Rect and fields(r) == (1.0, 2.0, 3.0, 4.0)
+    # Every instance carries the same table right after the object header.
+    assert ctypes.c_void_p.from_address(id(r) + object.__basicsize__).value == ctypes.addressof(table)
+
+    calls = []
+
+    def record(name):
+        return lambda self, *args: calls.append(name)
+
+    Recording = type("Recording", (Rect,), {name: record(name) for name in RECT_SLOTS[1:]})
+    s = Recording()
+    for index, name in enumerate(RECT_SLOTS[1:], start=1):
+        if name.startswith("collide"):
+            assert ctypes.PYFUNCTYPE(C, P, P, C)(table[index])(s, None, 0) == 0
+        else:
+            assert ctypes.PYFUNCTYPE(P, P, C)(table[index])(s, 0) is None
+    assert calls == RECT_SLOTS[1:]
