@@ -453,7 +453,8 @@ PyObject* py_get_tuple(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 bool dispatch_override(RectObject* self, int skip_dispatch, const char* name, FastcallFunction own,
                        PyObject*& found) {
     found = korvex::find_override(as_object(self), skip_dispatch, name, reinterpret_cast<void*>(own));
-    return found != nullptr || skip_dispatch || !PyErr_Occurred();
+    // A pending exception means a failed look-up only where a look-up ran.
+    return found != nullptr || skip_dispatch || !korvex::may_override(as_object(self)) || !PyErr_Occurred();
 }
 
 // Calls an override with the slot's object arguments and releases it.
