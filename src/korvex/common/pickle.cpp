@@ -142,7 +142,9 @@ PyObject* reduce_stateless(PyObject* self, const char* rebuild_name) {
 
 PyObject* apply_stateless_state(PyObject* self, PyObject* state) {
     if (state != Py_None && !PyTuple_Check(state)) return raise_expected("tuple", state);
-    Py_ssize_t size = PyObject_Length(state);
+    // None fails here with len()'s TypeError. A tuple is measured by its own
+    // size: a subclass's __len__ may claim items that the tuple does not hold.
+    Py_ssize_t size = state == Py_None ? PyObject_Length(state) : PyTuple_GET_SIZE(state);
     if (size < 0) return nullptr;
     if (size > 0) {
         PyObject* extra = PyTuple_GET_ITEM(state, 0);
