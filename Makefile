@@ -1,4 +1,7 @@
-# korvex: build and test entry points.  `make test` does everything.
+# korvex: build and test entry points.  `make test` does everything: the
+# test suite three times, against three builds (release; Debian's debug
+# interpreter, which also runs the leak test; ASan + UBSan), then the pip
+# install check.
 #
 # Every command runs through scripts/env.sh: natively when the host has
 # CPython 3.14 (with headers) and raylib >= 6, otherwise inside the cached
@@ -6,7 +9,9 @@
 #
 # Variables (make VAR=value ...):
 #   BUILD_DIR    build tree (default build/release); use a different one per
-#                concurrent run, e.g. make test BUILD_DIR=build/mine
+#                concurrent run, e.g. make test BUILD_DIR=build/mine.  The
+#                debug and sanitizer builds go to $(BUILD_DIR)-debug and
+#                $(BUILD_DIR)-asan (DEBUG_BUILD_DIR, ASAN_BUILD_DIR)
 #   BUILD_TYPE   CMAKE_BUILD_TYPE (default Release)
 #   CMAKE_ARGS   extra arguments for the CMake configure step
 #   PYTEST_ARGS  extra arguments for pytest, e.g. PYTEST_ARGS="-k vector2"
@@ -23,9 +28,9 @@ PYTEST_ARGS ?=
 TESTS       ?= tests
 PYTHON      ?= python3.14
 
-DEBUG_BUILD_DIR ?= build/debug
+DEBUG_BUILD_DIR ?= $(BUILD_DIR)-debug
 DEBUG_PYTHON    ?= /usr/bin/python3.14d
-ASAN_BUILD_DIR  ?= build/asan
+ASAN_BUILD_DIR  ?= $(BUILD_DIR)-asan
 
 ENV := $(CURDIR)/scripts/env.sh
 
@@ -46,7 +51,37 @@ define run_pytest
 	    $(XVFB) $(3) -m pytest -q -o cache_dir=$(abspath $(1))/.pytest_cache $(PYTEST_ARGS) $(TESTS)
 endef
 
-.PHONY: all build test test-only test-install test-debug build-debug test-asan build-asan shell root clean distclean
+# ---------------------------------------------------------------------------
+# The sanitizer run (test-asan).  The modules are built with ASan + UBSan
+# (KORVEX_SANITIZE, see CMakeLists.txt); the interpreter is not, so:
+#   * the ASan runtime is LD_PRELOADed into the interpreter, which makes it
+#     the first library of the process, as ASan requires of an executable
+#     that is not instrumented (so verify_asan_link_order=0 is not needed).
+#     It goes into the interpreter only (and the Python subprocesses that
+#     tests start), not into xvfb-run, Xvfb or the shell.
+#   * keep-loaded.so (tests/sanitizers/keep_loaded.cpp) is preloaded after it
+#     and makes dlclose() a no-op, so that LeakSanitizer can still name, and
+#     the suppressions match, libraries that are unloaded before exit
+#     (Mesa's GL driver, when raylib closes its window).
+#   * PYTHONMALLOC=malloc: every object the interpreter allocates, for the
+#     modules too, is a malloc block of its own, which ASan bounds-checks
+#     and LeakSanitizer sees; with pymalloc they would sit unchecked inside
+#     the allocator's arenas.
+#   * Leaks are checked at the exit of every Python process (detect_leaks=1)
+#     against tests/sanitizers/lsan.supp, which lists what the interpreter
+#     and the GL driver lose on their own; any other leak fails the run
+#     (exit code 23), or the test whose subprocess leaked.
+#   * The first ASan or UBSan report aborts the process (abort_on_error,
+#     halt_on_error; UBSan is also compiled with -fno-sanitize-recover).
+# ---------------------------------------------------------------------------
+ASAN_PRELOAD = $$($(ENV) g++ -print-file-name=libasan.so) $(abspath $(ASAN_BUILD_DIR))/keep-loaded.so
+ASAN_ENV = env LD_PRELOAD="$(ASAN_PRELOAD)" PYTHONMALLOC=malloc \
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:check_initialization_order=1:strict_string_checks=1 \
+    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+    UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
+
+.PHONY: all build test test-release test-only test-install test-debug build-debug test-debug-only \
+    test-asan build-asan test-asan-only shell root clean distclean
 
 all: build
 
@@ -54,10 +89,15 @@ all: build
 build:
 	$(call configure_build,$(BUILD_DIR),-DCMAKE_BUILD_TYPE=$(BUILD_TYPE))
 
-## Build, run the test suite, then check that pip installs a working package.
-test: build
-	$(call run_pytest,$(BUILD_DIR),,$(PYTHON))
+## Everything: the suite against the release, debug-interpreter and sanitizer
+## builds, then the pip install check.  Each variant builds on its own tree;
+## `make -j3 test` runs the three at once.
+test: test-release test-debug test-asan
 	$(MAKE) --no-print-directory test-install
+
+## Build, then run the test suite.
+test-release: build
+	$(call run_pytest,$(BUILD_DIR),,$(PYTHON))
 
 ## Run the test suite against an existing build without rebuilding.
 test-only:
@@ -68,21 +108,31 @@ test-install:
 	$(ENV) env PYTHON=$(PYTHON) KORVEX_PIP_BUILD_DIR=$(abspath $(BUILD_DIR))/pip-build \
 	    $(CURDIR)/scripts/test-install.sh
 
-## Same tests against Debian's debug interpreter (Py_DEBUG, cpython-314d ABI).
+## Same tests against Debian's debug interpreter (Py_DEBUG, cpython-314d ABI):
+## its assertions check reference counts and API use, and tests/test_leaks.py
+## (which runs only there) checks every entry point for leaks.
 build-debug:
 	$(call configure_build,$(DEBUG_BUILD_DIR),-DCMAKE_BUILD_TYPE=Debug -DPython_EXECUTABLE=$(DEBUG_PYTHON))
 
 test-debug: build-debug
 	$(call run_pytest,$(DEBUG_BUILD_DIR),,$(DEBUG_PYTHON))
 
-## Same tests with ASan + UBSan.  The interpreter is not instrumented, so the
-## compiler's libasan is preloaded.  Leak checking is off: CPython keeps
-## memory alive at exit.
-build-asan:
+test-debug-only:
+	$(call run_pytest,$(DEBUG_BUILD_DIR),,$(DEBUG_PYTHON))
+
+## Same tests with ASan + UBSan (see the sanitizer block above).
+build-asan: $(ASAN_BUILD_DIR)/keep-loaded.so
 	$(call configure_build,$(ASAN_BUILD_DIR),-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_SANITIZE=ON)
 
+$(ASAN_BUILD_DIR)/keep-loaded.so: tests/sanitizers/keep_loaded.cpp
+	mkdir -p $(@D)
+	$(ENV) g++ -shared -fPIC -O2 -Wall -Werror -o $(abspath $@) $(abspath $<)
+
 test-asan: build-asan
-	$(call run_pytest,$(ASAN_BUILD_DIR),LD_PRELOAD="$$($(ENV) g++ -print-file-name=libasan.so)" ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1,$(PYTHON))
+	$(call run_pytest,$(ASAN_BUILD_DIR),,$(ASAN_ENV) $(PYTHON))
+
+test-asan-only: $(ASAN_BUILD_DIR)/keep-loaded.so
+	$(call run_pytest,$(ASAN_BUILD_DIR),,$(ASAN_ENV) $(PYTHON))
 
 ## Interactive shell in the build environment.
 shell:

@@ -1,0 +1,1070 @@
+"""Catalogue of korvex's public entry points, shared by the reliability suites.
+
+Every constructor form, factory, method, property, operator, sequence access,
+native slot (through the test consumer module) and parser capsule is one
+`Entry`: a callable taking a fixed number of values, one set of values with
+which it succeeds, and what each parameter accepts.  From that:
+
+* test_leaks.py calls every entry with its good values, with each value in
+  turn replaced by each of SAMPLES (hostile values that drive the error
+  paths), with one argument too many and too few, and with keywords, and
+  checks the reference and block counts;
+* test_hostile.py feeds every entry arbitrary values drawn by hypothesis.
+
+A new method is one more `Entry`.  Entries of modules that are not built
+yet are skipped.
+"""
+
+import copy
+import functools
+import importlib
+import math
+import operator
+import pickle
+import sys
+import types
+from dataclasses import dataclass
+
+MODULES = (
+    "vector2", "vector3", "vector4", "rect", "color", "colors", "parser",
+    "texture", "image", "canvas", "audio", "letter",
+)
+
+# What an entry may raise when given values outside its contract.
+DOCUMENTED = (
+    TypeError, ValueError, IndexError, OverflowError, KeyError, AttributeError, NotImplementedError,
+)
+
+
+# --- loading -------------------------------------------------------------------------------
+
+
+@functools.cache
+def load(name):
+    """korvex.<name>.<name>, or None when it is not built."""
+    try:
+        return importlib.import_module(f"korvex.{name}.{name}")
+    except ModuleNotFoundError:
+        return None
+
+
+@functools.cache
+def consumer():
+    """The test consumer module, or None when it is not built or cannot bind."""
+    try:
+        return importlib.import_module("korvex_consumer")
+    except ImportError:
+        return None
+
+
+@functools.cache
+def namespace():
+    """Every class of the built modules, the palette, the consumer, the
+    unpickling function and the test subclasses, as attributes."""
+    k = types.SimpleNamespace()
+    for name in MODULES:
+        module = load(name)
+        if module is None:
+            continue
+        for attr, value in vars(module).items():
+            if isinstance(value, type) and value.__module__ == module.__name__:
+                setattr(k, attr, value)
+    if load("colors") is not None:
+        k.colors = load("colors").colors
+    if load("audio") is not None:
+        k.unpickle_audio = load("audio").__pyx_unpickle_Audio
+    k.consumer = consumer()
+    for factory in SUBCLASSES:
+        factory(k)
+    return k
+
+
+# --- hostile values --------------------------------------------------------------------------
+
+
+class HostileError(Exception):
+    """Raised by the protocol methods of the hostile objects below."""
+
+
+class RaisingNumber:
+    """Every number protocol raises."""
+
+    def __float__(self):
+        raise HostileError("__float__")
+
+    def __index__(self):
+        raise HostileError("__index__")
+
+    def __int__(self):
+        raise HostileError("__int__")
+
+    def __repr__(self):
+        return "RaisingNumber()"
+
+
+class WrongNumber:
+    """Every number protocol returns the wrong type."""
+
+    def __float__(self):
+        return "1.5"
+
+    def __index__(self):
+        return 1.5
+
+    def __int__(self):
+        return "1"
+
+    def __repr__(self):
+        return "WrongNumber()"
+
+
+class SubclassNumber:
+    """Every number protocol returns a strict subclass (a DeprecationWarning,
+    an error when warnings are errors)."""
+
+    class Float(float):
+        pass
+
+    def __float__(self):
+        return self.Float(1.5)
+
+    def __index__(self):
+        return True
+
+    def __int__(self):
+        return True
+
+    def __repr__(self):
+        return "SubclassNumber()"
+
+
+class RaisingGetattr:
+    """Any attribute that is not found raises instead of AttributeError
+    (dunder names excepted, which tools look up)."""
+
+    def __getattr__(self, name):
+        if name.startswith("__"):
+            raise AttributeError(name)
+        raise HostileError(name)
+
+    def __repr__(self):
+        return "RaisingGetattr()"
+
+
+class Raise:
+    """A value that raises a new HostileError wherever it is produced (a
+    raised instance would collect tracebacks if it were raised again)."""
+
+    def __init__(self, what):
+        self.what = what
+
+    def __repr__(self):
+        return f"Raise({self.what!r})"
+
+
+def produce(value):
+    if isinstance(value, Raise):
+        raise HostileError(value.what)
+    return value
+
+
+class VectorLike:
+    """Passes the vector-like marker test; its components are whatever it was given."""
+
+    clamp_magnitude_ip = None
+
+    def __init__(self, *values):
+        self.values = values
+
+    def __getattr__(self, name):
+        index = "xyzw".find(name)
+        if len(name) == 1 and 0 <= index < len(self.values):
+            return produce(self.values[index])
+        raise AttributeError(name)
+
+    def __repr__(self):
+        return f"VectorLike{self.values!r}"
+
+
+class RaisingList(list):
+    """A list whose length and items raise."""
+
+    def __len__(self):
+        raise HostileError("__len__")
+
+    def __getitem__(self, index):
+        raise HostileError("__getitem__")
+
+    def __iter__(self):
+        raise HostileError("__iter__")
+
+
+class RaisingItems(tuple):
+    """A tuple whose length is true and whose items raise."""
+
+    def __getitem__(self, index):
+        raise HostileError("__getitem__")
+
+    def __iter__(self):
+        raise HostileError("__iter__")
+
+
+class LyingList(list):
+    """Claims more items than it holds: code that trusts __len__ and then
+    reads the list's storage directly reads past its end."""
+
+    def __init__(self, items, claimed):
+        super().__init__(items)
+        self.claimed = claimed
+
+    def __len__(self):
+        return self.claimed
+
+    def __repr__(self):
+        return f"LyingList({list.__repr__(self)}, claimed={self.claimed})"
+
+
+class LyingTuple(tuple):
+    """A tuple claiming more items than it holds."""
+
+    def __new__(cls, items, claimed):
+        self = super().__new__(cls, items)
+        self.claimed = claimed
+        return self
+
+    def __len__(self):
+        return self.claimed
+
+    def __repr__(self):
+        return f"LyingTuple({tuple.__repr__(self)}, claimed={self.claimed})"
+
+
+class WrongLength(list):
+    """__len__ returns a non-int, or a negative or huge int."""
+
+    def __init__(self, items, length):
+        super().__init__(items)
+        self.length = length
+
+    def __len__(self):
+        return self.length
+
+    def __repr__(self):
+        return f"WrongLength({list.__repr__(self)}, length={self.length!r})"
+
+
+class Sequence:
+    """A sequence that is neither a list nor a tuple (the parsers' general
+    branch); its items and length may be hostile."""
+
+    def __init__(self, items, length=None):
+        self.items = list(items)
+        self.length = len(self.items) if length is None else length
+
+    def __len__(self):
+        return produce(self.length)
+
+    def __getitem__(self, index):
+        return produce(self.items[index])
+
+    def __repr__(self):
+        return f"Sequence({self.items!r}, length={self.length!r})"
+
+
+class RaisingMapping:
+    """Subscriptable, but every key raises."""
+
+    def __getitem__(self, key):
+        raise HostileError(key)
+
+    def keys(self):
+        raise HostileError("keys")
+
+    def __repr__(self):
+        return "RaisingMapping()"
+
+
+class RaisingCompare:
+    """Ordering and arithmetic raise (the object-comparison collision tests)."""
+
+    def __le__(self, other):
+        raise HostileError("<=")
+
+    __lt__ = __ge__ = __gt__ = __le__
+
+    def __add__(self, other):
+        raise HostileError("+")
+
+    __radd__ = __sub__ = __rsub__ = __add__
+
+    def __float__(self):
+        raise HostileError("__float__")
+
+    def __repr__(self):
+        return "RaisingCompare()"
+
+
+class Untruthful:
+    """Comparisons return an object whose truth test raises."""
+
+    class Result:
+        def __bool__(self):
+            raise HostileError("__bool__")
+
+    def __le__(self, other):
+        return self.Result()
+
+    __lt__ = __ge__ = __gt__ = __le__
+
+    def __add__(self, other):
+        return self
+
+    __radd__ = __add__
+
+    def __repr__(self):
+        return "Untruthful()"
+
+
+# The values with which test_leaks replaces each argument in turn: one of
+# every kind of failure the entry points must handle (and a few that
+# succeed for some of them).
+SAMPLES = (
+    None,
+    "1",
+    b"12",
+    2**1000,
+    -(2**64),
+    float("nan"),
+    float("-inf"),
+    {"x": 1, "y": 2},
+    (),
+    (1,),
+    (1.0, 2.0, 3.0, 4.0, 5.0),
+    [1, 2, 3, 4],
+    RaisingNumber(),
+    WrongNumber(),
+    SubclassNumber(),
+    RaisingGetattr(),
+    VectorLike(Raise("x"), 2, 3, 4),
+    RaisingList(),
+    RaisingItems((1, 2, 3, 4)),
+    LyingList([1], 4),
+    LyingTuple((1,), 2),
+    WrongLength([1, 2], -1),
+    Sequence([1, Raise("item")]),
+    RaisingMapping(),
+    RaisingCompare(),
+    Untruthful(),
+)
+
+
+# --- test subclasses (override paths of the subclassable types) ---------------------------
+
+
+def _rect_subclass(k):
+    if not hasattr(k, "Rect"):
+        return
+
+    class OverridingRect(k.Rect):
+        """Every overridable method returns `result`, or raises it."""
+
+        result = None
+
+        def _answer(self, *args):
+            return produce(self.result)
+
+        get_width = get_height = get_tuple = get_vector4 = _answer
+        collide_point = collide_point_vector2 = collide_point_tuple = collide_point_list = _answer
+        collide_rect = collide_rect_vector4 = collide_rect_rect = collide_rect_tuple = collide_rect_list = _answer
+
+    k.OverridingRect = OverridingRect
+
+
+def _color_subclass(k):
+    if not hasattr(k, "Color"):
+        return
+
+    class OverridingColor(k.Color):
+        result = None
+
+        def fade(self, alpha):
+            return produce(self.result)
+
+        def to_int(self):
+            return produce(self.result)
+
+    k.OverridingColor = OverridingColor
+
+
+def _canvas_subclass(k):
+    if not hasattr(k, "RenderTexture"):
+        return
+
+    class OverridingRenderTexture(k.RenderTexture):
+        result = None
+
+        def begin(self):
+            return produce(self.result)
+
+        end = begin
+
+    k.OverridingRenderTexture = OverridingRenderTexture
+
+
+SUBCLASSES = (_rect_subclass, _color_subclass, _canvas_subclass)
+
+# Results that an override may return: right, wrong type, raising.
+OVERRIDE_RESULTS = (None, 1, 2.5, "s", (1.0, 2.0, 3.0, 4.0), 2**100, Raise("override"), Untruthful.Result())
+
+
+# --- entries --------------------------------------------------------------------------------
+
+
+@dataclass(frozen=True)
+class Entry:
+    """One entry point.
+
+    make(k) returns the callable under test, taking `arity` values; good(k)
+    returns values with which it succeeds (or raises `raises`, for entries
+    whose purpose is to raise).  `names` are the parameter names when the
+    callable takes keywords; `signature` marks a real function whose count
+    and keyword errors are worth driving.  `params` gives the kind of each
+    parameter for the hostile sweep ("any", "tuple", "list", "seq", "number"
+    or "fixed" for parameters that are left at their good value)."""
+
+    id: str
+    needs: tuple
+    make: object
+    good: object = lambda k: ()
+    raises: object = None
+    names: tuple = ()
+    signature: bool = False
+    params: tuple = None
+    extra: tuple = ()
+    window: bool = False
+    isolate: bool = False
+    iterations: int = None
+
+    def arity(self, k):
+        return len(self.good(k))
+
+    def kinds(self, k):
+        if self.params is not None:
+            return self.params
+        return ("any",) * self.arity(k)
+
+    def available(self):
+        for need in self.needs:
+            if need.startswith("consumer."):
+                if consumer() is None or not hasattr(consumer(), need.split(".", 1)[1]):
+                    return False
+            elif load(need) is None:
+                return False
+        return True
+
+    def allowed(self):
+        return DOCUMENTED + (HostileError, DeprecationWarning, RuntimeWarning) + tuple(self.extra)
+
+
+ENTRIES = []
+
+
+def entry(id, needs, make, good=lambda k: (), **options):
+    if isinstance(needs, str):
+        needs = (needs,)
+    ENTRIES.append(Entry(id, tuple(needs), make, good, **options))
+
+
+def method(cls_needs, owner, name, good=lambda k: (), **options):
+    """owner(k) builds a fresh receiver for every call."""
+    entry(
+        f"{options.pop('label', '')}{name}",
+        cls_needs,
+        lambda k: lambda *args, **kwargs: getattr(owner(k), name)(*args, **kwargs),
+        good,
+        signature=options.pop("signature", True),
+        **options,
+    )
+
+
+def constant(value):
+    return lambda k: value
+
+
+# Dunder operators as plain functions of (left, right).
+BINARY = {
+    "+": operator.add, "-": operator.sub, "*": operator.mul, "/": operator.truediv,
+    "//": operator.floordiv, "%": operator.mod, "**": operator.pow, "@": operator.matmul,
+    "==": operator.eq, "!=": operator.ne, "<": operator.lt, ">=": operator.ge,
+}
+IN_PLACE = {"+=": operator.iadd, "-=": operator.isub, "*=": operator.imul, "/=": operator.itruediv}
+
+
+def delete_attribute(obj, name):
+    delattr(obj, name)
+
+
+def delete_item(obj, key):
+    del obj[key]
+
+
+# --- vectors --------------------------------------------------------------------------------
+
+
+@dataclass(frozen=True)
+class VectorSpec:
+    cls: str
+    module: str
+    letters: str
+    prefix: str  # consumer area prefix
+    components_factory: str
+    has_data: bool
+    has_cross: bool
+    swizzles: tuple
+    sadd_flag: bool  # the consumer's sadd passes the dispatch flag
+
+
+VECTORS = (
+    VectorSpec("Vector2", "vector2", "xy", "v2", "from_xy", True, False, ("xx", "yx"), False),
+    VectorSpec("Vector3", "vector3", "xyz", "v3", "from_xyz", False, True, ("zyx", "xxz"), True),
+    VectorSpec("Vector4", "vector4", "xyzw", "v4", "from_xyzw", False, False, ("wzyx", "xxyz"), True),
+)
+
+NO_ARG_VECTOR_METHODS = (
+    "to_normalized", "get_normalized", "to_round", "get_round", "to_abs", "get_abs", "to_neg", "get_neg",
+    "get_tuple", "get_int_tuple", "get_rounded_tuple", "copy", "__copy__",
+)
+UNARY_SLOTS = NO_ARG_VECTOR_METHODS[:-1]
+
+
+def vector_entries(s):
+    n = len(s.letters)
+    C = s.cls
+
+    def cls(k):
+        return getattr(k, C)
+
+    def vec(k, offset=0):
+        return cls(k)(*[float(i + 1 + offset) for i in range(n)])
+
+    def pair(k):
+        return (vec(k), vec(k, 10))
+
+    components = tuple(float(i + 1) for i in range(n))
+    need = s.module
+
+    # Construction in every form.
+    entry(f"{C}()", need, lambda k: cls(k))
+    entry(f"{C}(components)", need, lambda k: cls(k), constant(components), signature=True)
+    entry(f"{C}(sequence)", need, lambda k: cls(k), constant((components,)), params=("seq",))
+    entry(f"{C}(list)", need, lambda k: cls(k), constant((list(components),)), params=("seq",))
+    entry(f"{C}({C})", need, lambda k: cls(k), lambda k: (vec(k),))
+    entry(f"{C}(vector-like)", need, lambda k: lambda *values: cls(k)(VectorLike(*values)), constant(components))
+    entry(f"{C}(keyword)", need, lambda k: lambda value: cls(k)(x=value), constant((1.0,)), raises=TypeError)
+    entry(f"{C}.__init__ again", need, lambda k: lambda *values: vec(k).__init__(*values), constant(components))
+    entry(f"{C}.__new__", need, lambda k: lambda *values: cls(k).__new__(cls(k), *values), constant(components))
+    entry(f"{C} subclassing", need, lambda k: lambda: type("Sub", (cls(k),), {}), raises=TypeError)
+
+    # Factories.
+    def factory(name, good, **options):
+        method(need, cls, name, good, names=options.pop("names", ("other",)), label=f"{C}.", **options)
+
+    factory(f"from_{s.module}", lambda k: (vec(k),))
+    factory("from_tuple", constant((components,)), params=("tuple",))
+    factory("from_list", constant((list(components),)), params=("list",))
+    factory("from_ints", constant(tuple(int(c) for c in components)), names=tuple(s.letters))
+    factory("from_floats", constant(components), names=tuple(s.letters))
+    factory(s.components_factory, constant(components), names=tuple(s.letters))
+
+    # Methods.
+    for name in NO_ARG_VECTOR_METHODS:
+        method(need, vec, name, label=f"{C}.")
+    method(need, vec, "__deepcopy__", constant(({},)), names=("memo",), label=f"{C}.")
+    method(need, vec, "sadd", pair, names=("new_vec", "old_vec"), label=f"{C}.")
+    for name in ("distance_to", "distance_squared_to", "dot") + (("cross",) if s.has_cross else ()):
+        method(need, vec, name, lambda k: (vec(k, 3),), names=("other",), label=f"{C}.")
+    for name in ("__reduce__", "__reduce_ex__", "__setstate__"):
+        good = constant((2,)) if name == "__reduce_ex__" else constant(((),)) if name == "__setstate__" else constant(())
+        method(need, vec, name, good, raises=TypeError, label=f"{C}.")
+    entry(f"pickle.dumps({C})", need, lambda k: lambda: pickle.dumps(vec(k)), raises=TypeError)
+    entry(f"copy.deepcopy({C})", need, lambda k: lambda: copy.deepcopy(vec(k)))
+
+    # Properties.
+    for letter in s.letters:
+        entry(f"{C}.{letter} get", need, lambda k, a=letter: lambda: getattr(vec(k), a))
+        entry(f"{C}.{letter} set", need, lambda k, a=letter: lambda value: setattr(vec(k), a, value), constant((2.5,)))
+        entry(f"{C}.{letter} del", need, lambda k, a=letter: lambda: delete_attribute(vec(k), a),
+              raises=NotImplementedError)
+    entry(f"{C}.length", need, lambda k: lambda: vec(k).length)
+    entry(f"{C}.length set", need, lambda k: lambda value: setattr(vec(k), "length", value), constant((1.0,)),
+          raises=AttributeError)
+    for word in s.swizzles:
+        entry(f"{C}.{word}", need, lambda k, w=word: lambda: getattr(vec(k), w))
+        entry(f"{C}.{word} set", need, lambda k, w=word: lambda value: setattr(vec(k), w, value),
+              lambda k: (vec(k),), raises=AttributeError)
+    if s.has_data:
+        entry(f"{C}.data get", need, lambda k: lambda: vec(k).data)
+        entry(f"{C}.data set", need, lambda k: lambda value: setattr(vec(k), "data", value),
+              constant(({"x": 1.0, "y": 2.0},)))
+        entry(f"{C}.data set (raising values)", need, lambda k: lambda x, y: setattr(vec(k), "data", {"x": x, "y": y}),
+              constant((1.0, 2.0)))
+        entry(f"{C}.data del", need, lambda k: lambda: delete_attribute(vec(k), "data"), raises=NotImplementedError)
+
+    # Operators.
+    for symbol, function in BINARY.items():
+        entry(f"{C} {symbol} other", need, lambda k, f=function: lambda other: f(vec(k), other),
+              lambda k: (vec(k, 2),), raises=TypeError if symbol in ("%", "**", "@", "<", ">=") else None)
+        entry(f"other {symbol} {C}", need, lambda k, f=function: lambda other: f(other, vec(k)),
+              constant((2.0,)), raises=None if symbol in ("==", "!=") else TypeError)
+    for symbol, function in BINARY.items():
+        if symbol in ("*", "/", "//"):
+            entry(f"{C} {symbol} scalar", need, lambda k, f=function: lambda other: f(vec(k), other), constant((3.0,)))
+    for symbol, function in IN_PLACE.items():
+        entry(f"{C} {symbol} other", need, lambda k, f=function: lambda other: f(vec(k), other),
+              lambda k: (vec(k, 2),))
+    entry(f"-{C}", need, lambda k: lambda: -vec(k))
+    entry(f"+{C}", need, lambda k: lambda: +vec(k), raises=TypeError)
+    entry(f"abs({C})", need, lambda k: lambda: abs(vec(k)), raises=TypeError)
+    entry(f"hash({C})", need, lambda k: lambda: hash(vec(k)))
+    entry(f"repr({C})", need, lambda k: lambda: repr(vec(k)))
+    entry(f"bool({C})", need, lambda k: lambda: bool(vec(k)))
+
+    # Sequence protocol.
+    entry(f"len({C})", need, lambda k: lambda: len(vec(k)))
+    entry(f"list({C})", need, lambda k: lambda: list(vec(k)))
+    entry(f"value in {C}", need, lambda k: lambda value: value in vec(k), constant((2.0,)))
+    entry(f"{C}[key]", need, lambda k: lambda key: vec(k)[key], constant((1,)))
+    entry(f"{C}[key] = value", need, lambda k: lambda key, value: operator.setitem(vec(k), key, value),
+          constant((1, 2.5)))
+    entry(f"del {C}[key]", need, lambda k: lambda key: delete_item(vec(k), key), constant((0,)),
+          raises=NotImplementedError)
+
+    # Native slots through the consumer.
+    p = s.prefix
+    fn = lambda name: (lambda k: getattr(k.consumer, f"{p}_{name}"))  # noqa: E731
+    cneed = lambda name: (need, f"consumer.{p}_{name}")  # noqa: E731
+    comps = ("fixed",) * n
+    entry(f"{p}_new", cneed("new"), fn("new"), constant(components), params=comps)
+    entry(f"{p}_cfrom_{s.letters}", cneed(f"cfrom_{s.letters}"), fn(f"cfrom_{s.letters}"), constant(components),
+          params=comps)
+    entry(f"{p}_cfrom_ints", cneed("cfrom_ints"), fn("cfrom_ints"), constant(tuple(int(c) for c in components)),
+          params=comps)
+    entry(f"{p}_cfrom_floats", cneed("cfrom_floats"), fn("cfrom_floats"), constant(components), params=comps)
+    entry(f"{p}_cfrom_tuple", cneed("cfrom_tuple"), fn("cfrom_tuple"), constant((components,)), params=("tuple",))
+    entry(f"{p}_cfrom_list", cneed("cfrom_list"), fn("cfrom_list"), constant((list(components),)), params=("list",))
+    entry(f"{p}_cfrom_{s.module}", cneed(f"cfrom_{s.module}"), fn(f"cfrom_{s.module}"), lambda k: (vec(k),),
+          params=("fixed",))
+    for name in ("_add", "_sub"):
+        entry(f"{p}_binary {name}", cneed("binary"), lambda k, a=name: functools.partial(fn("binary")(k), a), pair,
+              params=("fixed", "fixed"))
+    for name in ("_iadd", "_isub", "_imul"):
+        entry(f"{p}_in_place {name}", cneed("in_place"), lambda k, a=name: functools.partial(fn("in_place")(k), a),
+              pair, params=("fixed", "fixed"))
+    sadd_args = (lambda k: (vec(k),) + pair(k) + (0,)) if s.sadd_flag else (lambda k: (vec(k),) + pair(k))
+    entry(f"{p}_sadd", cneed("sadd"), fn("sadd"), sadd_args, params=("fixed",) * (4 if s.sadd_flag else 3))
+    for name in UNARY_SLOTS:
+        entry(f"{p}_unary {name}", cneed("unary"), lambda k, a=name: functools.partial(fn("unary")(k), a),
+              lambda k: (vec(k), 0), params=("fixed", "fixed"))
+    entry(f"{p}_c_get_tuple", cneed("c_get_tuple"), fn("c_get_tuple"), lambda k: (vec(k),), params=("fixed",))
+    for name in ("distance_to", "distance_squared_to", "dot"):
+        entry(f"{p}_measure {name}", cneed("measure"), lambda k, a=name: functools.partial(fn("measure")(k), a),
+              pair, params=("fixed", "fixed"))
+    entry(f"{p}_helpers", cneed("helpers"), fn("helpers"), lambda k: pair(k) + (3.0,),
+          params=("fixed", "fixed", "fixed"))
+    if s.has_cross:
+        entry(f"{p}_cross", cneed("cross"), fn("cross"), lambda k: pair(k) + (0,), params=("fixed",) * 3)
+
+
+for _spec in VECTORS:
+    vector_entries(_spec)
+
+# Vector2's consumer area has a few more entry points of its own.
+entry("v2_underscore_sadd", ("vector2", "consumer.v2_underscore_sadd"),
+      lambda k: k.consumer.v2_underscore_sadd,
+      lambda k: (k.Vector2(1, 2), k.Vector2(3, 4), k.Vector2(5, 6)), params=("fixed",) * 3)
+entry("v2_struct_ops", ("vector2", "consumer.v2_struct_ops"), lambda k: k.consumer.v2_struct_ops,
+      lambda k: (k.Vector2(1, 2), k.Vector2(3, 4)), params=("fixed",) * 2)
+
+
+# --- Rect -------------------------------------------------------------------------------------
+
+
+def rect(k):
+    return k.Rect(1, 2, 3, 4)
+
+
+def overriding_rect(k, result):
+    r = k.OverridingRect(1, 2, 3, 4)
+    r.result = result
+    return r
+
+
+RECT_PROPERTIES = ("x", "y", "w", "h", "left", "top", "width", "height", "right", "bottom", "centerx", "centery")
+RECT_METHODS_NO_ARG = ("get_width", "get_height", "get_vector4", "get_tuple")
+COLLIDE_POINT = {
+    "collide_point": lambda k: ((5.0, 5.0),),
+    "collide_point_vector2": lambda k: (k.Vector2(2, 3),),
+    "collide_point_tuple": constant(((2.0, 3.0),)),
+    "collide_point_list": constant(([2.0, 3.0],)),
+}
+COLLIDE_RECT = {
+    "collide_rect": lambda k: (k.Rect(0, 0, 5, 5),),
+    "collide_rect_vector4": lambda k: (k.Vector4(0, 0, 5, 5),),
+    "collide_rect_rect": lambda k: (k.Rect(0, 0, 5, 5),),
+    "collide_rect_tuple": constant(((0.0, 0.0, 5.0, 5.0),)),
+    "collide_rect_list": constant(([0.0, 0.0, 5.0, 5.0],)),
+}
+# What the typed collision methods take, for the hostile sweep: their content
+# is arbitrary, their type is the declared one.
+COLLIDE_PARAMS = {
+    "collide_point": ("any",), "collide_point_vector2": ("any",), "collide_point_tuple": ("tuple",),
+    "collide_point_list": ("list",), "collide_rect": ("any",), "collide_rect_vector4": ("any",),
+    "collide_rect_rect": ("any",), "collide_rect_tuple": ("tuple",), "collide_rect_list": ("list",),
+}
+
+RECT = ("rect", "vector2", "vector4")
+entry("Rect()", RECT, lambda k: k.Rect)
+entry("Rect(a, b, c, d)", RECT, lambda k: k.Rect, constant((1.0, 2.0, 3.0, 4.0)), signature=True)
+entry("Rect(sequence)", RECT, lambda k: k.Rect, constant(((1.0, 2.0, 3.0, 4.0),)), params=("seq",))
+entry("Rect(list)", RECT, lambda k: k.Rect, constant(([1.0, 2.0, 3.0, 4.0],)), params=("seq",))
+entry("Rect(Vector2)", RECT, lambda k: k.Rect, lambda k: (k.Vector2(3, 4),))
+entry("Rect(Rect)", RECT, lambda k: k.Rect, lambda k: (rect(k),))
+entry("Rect(Vector4)", RECT, lambda k: k.Rect, lambda k: (k.Vector4(1, 2, 3, 4),))
+entry("Rect(position, size)", RECT, lambda k: k.Rect, lambda k: (k.Vector2(1, 2), (3.0, 4.0)), params=("seq", "seq"))
+entry("Rect(sequence, sequence)", RECT, lambda k: lambda a, b, c, d: k.Rect((a, b), [c, d]),
+      constant((1.0, 2.0, 3.0, 4.0)))
+entry("Rect(keyword)", RECT, lambda k: lambda value: k.Rect(x=value), constant((1.0,)), raises=TypeError)
+entry("Rect.__init__ again", RECT, lambda k: lambda *values: rect(k).__init__(*values), constant((5.0, 6.0, 7.0, 8.0)))
+entry("Rect.__new__", RECT, lambda k: lambda *values: k.Rect.__new__(k.Rect, *values), constant((1.0, 2.0)))
+entry("Rect subclass()", RECT, lambda k: k.OverridingRect, constant((1.0, 2.0, 3.0, 4.0)))
+for _name in RECT_PROPERTIES + ("center",):
+    entry(f"Rect.{_name} get", RECT, lambda k, a=_name: lambda: getattr(rect(k), a))
+    entry(f"Rect.{_name} set", RECT, lambda k, a=_name: lambda value: setattr(rect(k), a, value),
+          constant(((5.0, 6.0),) if _name == "center" else (5.0,)))
+    entry(f"Rect.{_name} del", RECT, lambda k, a=_name: lambda: delete_attribute(rect(k), a),
+          raises=NotImplementedError)
+entry("Rect.center set (Vector2)", RECT, lambda k: lambda: setattr(rect(k), "center", k.Vector2(5, 6)))
+for _name in RECT_METHODS_NO_ARG:
+    method(RECT, rect, _name, label="Rect.")
+for _name, _good in {**COLLIDE_POINT, **COLLIDE_RECT}.items():
+    method(RECT, rect, _name, _good, names=("point",) if "point" in _name else ("other",), label="Rect.",
+           params=COLLIDE_PARAMS[_name])
+for _name in ("__reduce__", "__reduce_ex__", "__setstate__"):
+    method(RECT, rect, _name, constant((2,)) if _name == "__reduce_ex__" else
+           constant(((),)) if _name == "__setstate__" else constant(()), raises=TypeError, label="Rect.")
+entry("copy.copy(Rect)", RECT, lambda k: lambda: copy.copy(rect(k)), raises=TypeError)
+for _symbol in ("==", "!="):
+    entry(f"Rect {_symbol} other", RECT, lambda k, f=BINARY[_symbol]: lambda other: f(rect(k), other),
+          lambda k: (rect(k),))
+entry("Rect < other", RECT, lambda k: lambda other: rect(k) < other, lambda k: (rect(k),), raises=TypeError)
+entry("Rect + other", RECT, lambda k: lambda other: rect(k) + other, lambda k: (rect(k),), raises=TypeError)
+entry("hash(Rect)", RECT, lambda k: lambda: hash(rect(k)), raises=TypeError)
+entry("repr(Rect)", RECT, lambda k: lambda: repr(rect(k)))
+entry("repr(Rect) extreme", RECT, lambda k: lambda *v: repr(k.Rect(*v)), constant((1e38, -1e-45, math.inf, math.nan)))
+entry("len(Rect)", RECT, lambda k: lambda: len(rect(k)))
+entry("list(Rect)", RECT, lambda k: lambda: list(rect(k)))
+entry("Rect[key]", RECT, lambda k: lambda key: rect(k)[key], constant((2,)))
+entry("Rect[key] = value", RECT, lambda k: lambda key, value: operator.setitem(rect(k), key, value), constant((2, 1.5)))
+entry("del Rect[key]", RECT, lambda k: lambda key: delete_item(rect(k), key), constant((0,)),
+      raises=NotImplementedError)
+
+RECT_CONSUMER = RECT + ("consumer.rect_slot",)
+# The slots trust their argument's declared type: only the general entries
+# take anything, the tuple and list entries take any tuple or list.
+RECT_SLOT_PARAMS = {
+    "collide_point": ("any",), "collide_rect": ("any",), "collide_point_tuple": ("tuple-only",),
+    "collide_point_list": ("list-only",), "collide_rect_tuple": ("tuple-only",), "collide_rect_list": ("list-only",),
+}
+entry("rect_new", RECT + ("consumer.rect_new",), lambda k: k.consumer.rect_new, constant((1.0, 2.0, 3.0, 4.0)),
+      params=("fixed",) * 4)
+entry("rect_raw", RECT + ("consumer.rect_raw",), lambda k: k.consumer.rect_raw, lambda k: (rect(k),),
+      params=("fixed",))
+for _name in RECT_METHODS_NO_ARG:
+    entry(f"rect_slot {_name}", RECT_CONSUMER, lambda k, a=_name: lambda: k.consumer.rect_slot(a, rect(k), None, 1))
+    entry(f"rect_slot {_name} override", RECT_CONSUMER,
+          lambda k, a=_name: lambda result: k.consumer.rect_slot(a, overriding_rect(k, result), None, 0),
+          constant((None,)), params=("override",))
+for _name, _good in {**COLLIDE_POINT, **COLLIDE_RECT}.items():
+    entry(f"rect_slot {_name}", RECT_CONSUMER, lambda k, a=_name: lambda arg: k.consumer.rect_slot(a, rect(k), arg, 1),
+          _good, params=RECT_SLOT_PARAMS.get(_name, ("fixed",)))
+    entry(f"rect_slot {_name} override", RECT_CONSUMER,
+          lambda k, a=_name, g=_good: lambda result: k.consumer.rect_slot(a, overriding_rect(k, result), g(k)[0], 0),
+          constant((True,)), params=("override",))
+
+
+# --- Color and Colors -----------------------------------------------------------------------
+
+COLOR = ("color", "vector4")
+COLOR_PROPERTIES = ("r", "g", "b", "a", "red", "green", "blue", "alpha")
+
+
+def color(k):
+    return k.Color(10, 20, 30, 40)
+
+
+def overriding_color(k, result):
+    c = k.OverridingColor(10, 20, 30, 40)
+    c.result = result
+    return c
+
+
+entry("Color(r, g, b)", COLOR, lambda k: k.Color, constant((1, 2, 3)), names=("r", "g", "b"), signature=True)
+entry("Color(r, g, b, a)", COLOR, lambda k: k.Color, constant((1, 2, 3, 4)), names=("r", "g", "b", "a"),
+      signature=True)
+entry("Color.__init__ again", COLOR, lambda k: lambda *v: color(k).__init__(*v), constant((5, 6, 7)))
+entry("Color.__new__", COLOR, lambda k: lambda *v: k.Color.__new__(k.Color, *v), constant((5, 6, 7)))
+entry("Color subclass()", COLOR, lambda k: k.OverridingColor, constant((1, 2, 3)))
+method(COLOR, lambda k: k.Color, "from_normalized", lambda k: (k.Vector4(0.5, 0.25, 1, 1),), names=("vector",),
+       label="Color.")
+method(COLOR, color, "normalize", label="Color.")
+method(COLOR, color, "equal", lambda k: (color(k),), names=("other",), label="Color.")
+method(COLOR, color, "tint", lambda k: (k.Color(100, 200, 255),), names=("tint",), label="Color.")
+method(COLOR, color, "fade", constant((0.5,)), names=("alpha",), label="Color.")
+method(COLOR, color, "to_int", label="Color.")
+for _name in ("__reduce__", "__reduce_ex__", "__setstate__"):
+    method(COLOR, color, _name, constant((2,)) if _name == "__reduce_ex__" else
+           constant(((),)) if _name == "__setstate__" else constant(()), raises=TypeError, label="Color.")
+for _name in COLOR_PROPERTIES:
+    entry(f"Color.{_name} get", COLOR, lambda k, a=_name: lambda: getattr(color(k), a))
+    entry(f"Color.{_name} set", COLOR, lambda k, a=_name: lambda value: setattr(color(k), a, value), constant((300,)))
+    entry(f"Color.{_name} del", COLOR, lambda k, a=_name: lambda: delete_attribute(color(k), a),
+          raises=NotImplementedError)
+for _symbol in ("==", "!="):
+    entry(f"Color {_symbol} other", COLOR, lambda k, f=BINARY[_symbol]: lambda other: f(color(k), other),
+          lambda k: (color(k),))
+    entry(f"other {_symbol} Color", COLOR, lambda k, f=BINARY[_symbol]: lambda other: f(other, color(k)),
+          constant(((10, 20, 30, 40),)), raises=TypeError)
+entry("Color < other", COLOR, lambda k: lambda other: color(k) < other, lambda k: (color(k),), raises=TypeError)
+entry("hash(Color)", COLOR, lambda k: lambda: hash(color(k)), raises=TypeError)
+entry("repr(Color)", COLOR, lambda k: lambda: repr(color(k)))
+entry("len(Color)", COLOR, lambda k: lambda: len(color(k)))
+entry("list(Color)", COLOR, lambda k: lambda: list(color(k)))
+entry("iter(Color) partly", COLOR, lambda k: lambda: next(iter(color(k))))
+entry("value in Color", COLOR, lambda k: lambda value: value in color(k), constant((20,)))
+entry("Color[key]", COLOR, lambda k: lambda key: color(k)[key], constant((0,)), raises=TypeError)
+
+COLOR_CONSUMER = lambda name: COLOR + (f"consumer.color_{name}",)  # noqa: E731
+entry("color_new", COLOR_CONSUMER("new"), lambda k: k.consumer.color_new, constant((1, 2, 3, 4)),
+      params=("fixed",) * 4)
+entry("color_new clamped", COLOR_CONSUMER("new"), lambda k: k.consumer.color_new,
+      constant((-(2**31), 2**31 - 1, 256, -1)), params=("fixed",) * 4)
+entry("color_raw", COLOR_CONSUMER("raw"), lambda k: k.consumer.color_raw, lambda k: (color(k),), params=("fixed",))
+entry("color_equal", COLOR_CONSUMER("equal"), lambda k: k.consumer.color_equal, lambda k: (color(k), color(k)),
+      params=("fixed",) * 2)
+entry("color_normalize", COLOR_CONSUMER("normalize"), lambda k: k.consumer.color_normalize, lambda k: (color(k),),
+      params=("fixed",))
+entry("color_tint", COLOR_CONSUMER("tint"), lambda k: k.consumer.color_tint, lambda k: (color(k), color(k)),
+      params=("fixed",) * 2)
+entry("color_fade", COLOR_CONSUMER("fade"), lambda k: k.consumer.color_fade, lambda k: (color(k), 0.5, 1),
+      params=("fixed",) * 3)
+entry("color_to_int", COLOR_CONSUMER("to_int"), lambda k: k.consumer.color_to_int, lambda k: (color(k), 1),
+      params=("fixed",) * 2)
+entry("color_fade override", COLOR_CONSUMER("fade"),
+      lambda k: lambda result: k.consumer.color_fade(overriding_color(k, result), 0.5, 0), constant((None,)),
+      params=("override",))
+entry("color_to_int override", COLOR_CONSUMER("to_int"),
+      lambda k: lambda result: k.consumer.color_to_int(overriding_color(k, result), 0), constant((7,)),
+      params=("override",))
+
+COLORS = ("colors", "color", "vector4")
+entry("Colors()", COLORS, lambda k: k.Colors, signature=True)
+entry("Colors.__new__", COLORS, lambda k: lambda: k.Colors.__new__(k.Colors))
+entry("Colors.__init__ again", COLORS, lambda k: k.Colors().__init__, signature=True)
+for _name in ("AliceBlue", "Red", "YellowGreen"):
+    entry(f"Colors.{_name} get", COLORS, lambda k, a=_name: lambda: getattr(k.colors, a))
+    entry(f"Colors.{_name} set", COLORS, lambda k, a=_name: lambda value: setattr(k.Colors(), a, value),
+          lambda k: (k.Color(1, 2, 3),))
+    entry(f"Colors.{_name} del", COLORS, lambda k, a=_name: lambda: delete_attribute(k.Colors(), a))
+entry("Colors.Red get (fresh object)", COLORS, lambda k: lambda: k.Colors.__new__(k.Colors).Red)
+entry("pickle.dumps(Colors)", COLORS, lambda k: lambda: pickle.dumps(k.colors), raises=TypeError)
+
+
+# --- parser capsules, through the consumer -----------------------------------------------------
+
+PARSER = ("parser", "vector2", "vector4", "color", "rect")
+entry("parse_vector2_like", PARSER + ("consumer.parser_vector2_like",), lambda k: k.consumer.parser_vector2_like,
+      constant(((1.0, 2.0),)), isolate=True)
+entry("parse_vector2_like(Vector2)", PARSER + ("consumer.parser_vector2_like",),
+      lambda k: lambda: k.consumer.parser_vector2_like(k.Vector2(1, 2)))
+entry("parse_vector2_like(items)", PARSER + ("consumer.parser_vector2_like",),
+      lambda k: lambda a, b: (k.consumer.parser_vector2_like((a, b)), k.consumer.parser_vector2_like(Sequence([a, b]))),
+      constant((1.0, 2.0)), isolate=True)
+entry("parse_rect_like", PARSER + ("consumer.parser_rect_like",), lambda k: k.consumer.parser_rect_like,
+      constant(((1.0, 2.0, 3.0, 4.0),)), isolate=True)
+entry("parse_rect_like(Rect)", PARSER + ("consumer.parser_rect_like",),
+      lambda k: lambda: k.consumer.parser_rect_like(rect(k)))
+entry("parse_rect_like(items)", PARSER + ("consumer.parser_rect_like",),
+      lambda k: lambda *v: (k.consumer.parser_rect_like(list(v)), k.consumer.parser_rect_like(Sequence(v))),
+      constant((1.0, 2.0, 3.0, 4.0)), isolate=True)
+entry("parse_color_like", PARSER + ("consumer.parser_color_like",), lambda k: k.consumer.parser_color_like,
+      constant(((1, 2, 3),)), isolate=True)
+entry("parse_color_like(Color)", PARSER + ("consumer.parser_color_like",),
+      lambda k: lambda: k.consumer.parser_color_like(color(k)))
+entry("parse_color_like(items)", PARSER + ("consumer.parser_color_like",),
+      lambda k: lambda *v: (k.consumer.parser_color_like(tuple(v)), k.consumer.parser_color_like(Sequence(v))),
+      constant((1, 2, 3, 4)), isolate=True)
+
+
+# --- resources: texture, image, canvas, audio, letter ---------------------------------------------
+
+RESOURCE = dict(isolate=True, extra=(RuntimeError,))
+
+entry("Image()", "image", lambda k: k.Image, signature=True, **RESOURCE)
+method("image", lambda k: k.Image, "gen_color", constant((2, 3)), names=("width", "height"), label="Image.",
+       params=("size", "size"), **RESOURCE)
+for _name in ("width", "height", "mipmaps", "format", "is_owner"):
+    entry(f"Image.{_name}", "image", lambda k, a=_name: lambda: getattr(k.Image.gen_color(2, 2), a), **RESOURCE)
+entry("pickle.dumps(Image)", "image", lambda k: lambda: pickle.dumps(k.Image.gen_color(1, 1)), raises=TypeError,
+      **RESOURCE)
+
+TEXTURE = ("texture", "image")
+entry("Texture()", TEXTURE, lambda k: k.Texture, signature=True, **RESOURCE)
+method(TEXTURE, lambda k: k.Texture, "load", constant(("/nonexistent/korvex.png",)), names=("file_name",),
+       raises=RuntimeError, label="Texture.", window=True, **RESOURCE)
+method(TEXTURE, lambda k: k.Texture, "load_from_image", lambda k: (k.Image.gen_color(2, 2),), names=("image",),
+       label="Texture.", window=True, **RESOURCE)
+method(TEXTURE, lambda k: k.Texture.load_from_image(k.Image.gen_color(2, 2)), "unload", label="Texture.",
+       window=True, **RESOURCE)
+for _name in ("id", "width", "height", "mipmaps", "format", "is_owner"):
+    entry(f"Texture.{_name}", TEXTURE, lambda k, a=_name: lambda: getattr(k.Texture(), a), **RESOURCE)
+entry("pickle.dumps(Texture)", TEXTURE, lambda k: lambda: pickle.dumps(k.Texture()), raises=TypeError, **RESOURCE)
+
+CANVAS = ("canvas", "texture", "image")
+
+
+def render_texture(k):
+    return k.RenderTexture(8, 4)
+
+
+entry("RenderTexture(width, height)", CANVAS, lambda k: k.RenderTexture, constant((8, 4)), names=("width", "height"),
+      signature=True, window=True, params=("size", "size"), **RESOURCE)
+entry("RenderTexture.__new__", CANVAS, lambda k: lambda: k.RenderTexture.__new__(k.RenderTexture), **RESOURCE)
+entry("RenderTexture.__init__ again", CANVAS, lambda k: lambda *v: render_texture(k).__init__(*v), constant((2, 2)),
+      window=True, **RESOURCE)
+for _name in ("begin", "end", "unload", "__enter__"):
+    method(CANVAS, render_texture, _name, label="RenderTexture.", window=True, **RESOURCE)
+method(CANVAS, render_texture, "__exit__", constant((None, None, None)), names=("exc_type", "exc_val", "exc_tb"),
+       label="RenderTexture.", window=True, **RESOURCE)
+for _name in ("id", "texture", "depth", "valid"):
+    entry(f"RenderTexture.{_name}", CANVAS, lambda k, a=_name: lambda: getattr(render_texture(k), a), window=True,
+          **RESOURCE)
+    entry(f"RenderTexture.{_name} (not loaded)", CANVAS,
+          lambda k, a=_name: lambda: getattr(k.RenderTexture.__new__(k.RenderTexture), a), **RESOURCE)
+entry("with RenderTexture", CANVAS, lambda k: lambda: render_texture(k).__enter__().__exit__(None, None, None),
+      window=True, **RESOURCE)
+entry("pickle.dumps(RenderTexture)", CANVAS, lambda k: lambda: pickle.dumps(k.RenderTexture.__new__(k.RenderTexture)),
+      raises=TypeError, **RESOURCE)
+CANVAS_CONSUMER = lambda name: CANVAS + (f"consumer.canvas_{name}",)  # noqa: E731
+entry("canvas_new", CANVAS_CONSUMER("new"), lambda k: k.consumer.canvas_new, constant((8, 4)), params=("fixed",) * 2,
+      window=True, **RESOURCE)
+for _name in ("begin", "end"):
+    entry(f"canvas_{_name}", CANVAS_CONSUMER(_name), lambda k, a=_name: getattr(k.consumer, f"canvas_{a}"),
+          lambda k: (render_texture(k), 1), params=("fixed",) * 2, window=True, **RESOURCE)
+    entry(f"canvas_{_name} override", CANVAS_CONSUMER(_name),
+          lambda k, a=_name: lambda result: getattr(k.consumer, f"canvas_{a}")(_overriding_rt(k, result), 0),
+          constant((None,)), params=("override",), window=True, **RESOURCE)
+entry("canvas_unload", CANVAS_CONSUMER("unload"), lambda k: k.consumer.canvas_unload, lambda k: (render_texture(k),),
+      params=("fixed",), window=True, **RESOURCE)
+
+
+def _overriding_rt(k, result):
+    target = k.OverridingRenderTexture(4, 4)
+    target.result = result
+    return target
+
+
+AUDIO = dict(extra=(pickle.PickleError,))
+entry("Audio()", "audio", lambda k: k.Audio, signature=True, **AUDIO)
+entry("Audio.ready", "audio", lambda k: lambda: k.Audio().ready, **AUDIO)
+entry("Audio.ready set", "audio", lambda k: lambda value: setattr(k.Audio(), "ready", value), constant((True,)),
+      raises=AttributeError, **AUDIO)
+entry("Audio.master_volume get", "audio", lambda k: lambda: k.Audio().master_volume, **AUDIO)
+entry("Audio.master_volume set", "audio", lambda k: lambda value: setattr(k.Audio(), "master_volume", value),
+      constant((1.0,)), **AUDIO)
+entry("Audio.master_volume del", "audio", lambda k: lambda: delete_attribute(k.Audio(), "master_volume"),
+      raises=NotImplementedError, **AUDIO)
+entry("Audio.init and close", "audio", lambda k: lambda: (k.Audio().init(), k.Audio().close()), iterations=4,
+      isolate=True, **AUDIO)
+method("audio", lambda k: k.Audio, "init", raises=TypeError, label="Audio.(class) ", **AUDIO)
+method("audio", lambda k: k.Audio(), "close", label="Audio.", isolate=True, **AUDIO)
+method("audio", lambda k: k.Audio(), "__reduce__", label="Audio.", **AUDIO)
+method("audio", lambda k: k.Audio(), "__reduce_ex__", constant((2,)), label="Audio.", **AUDIO)
+method("audio", lambda k: k.Audio(), "__setstate__", constant(((),)), label="Audio.", **AUDIO)
+entry("pickle round trip Audio", "audio", lambda k: lambda: pickle.loads(pickle.dumps(k.Audio())), **AUDIO)
+entry("__pyx_unpickle_Audio", "audio", lambda k: k.unpickle_audio, lambda k: (k.Audio, 0xE3B0C44, ()),
+      names=("__pyx_type", "__pyx_checksum", "__pyx_state"), signature=True, **AUDIO)
+
+LETTER = ("letter", "image")
+entry("GlyphInfo(...)", LETTER, lambda k: k.GlyphInfo, constant((1, 2)), **RESOURCE)
+entry("GlyphInfo(keyword)", LETTER, lambda k: lambda value: k.GlyphInfo(value=value), constant((1,)), **RESOURCE)
+entry("pickle.dumps(GlyphInfo)", LETTER, lambda k: lambda: pickle.dumps(k.GlyphInfo()), raises=TypeError, **RESOURCE)
+method(LETTER, lambda k: k.GlyphInfo(), "__setstate__", constant(((),)), raises=TypeError, label="GlyphInfo.",
+       **RESOURCE)
+entry("letter_new", LETTER + ("consumer.letter_new",), lambda k: k.consumer.letter_new, constant((65, 1, -2, 7, 4, 6)),
+      params=("fixed",) * 6, **RESOURCE)
+entry("letter_fields", LETTER + ("consumer.letter_fields", "consumer.letter_new"),
+      lambda k: lambda: k.consumer.letter_fields(k.consumer.letter_new(65, 1, -2, 7, 4, 6)), **RESOURCE)
+
+
+def by_id():
+    seen = {}
+    for e in ENTRIES:
+        assert e.id not in seen, f"duplicate entry id {e.id}"
+        seen[e.id] = e
+    return seen
+
+
+BY_ID = by_id()
+
+
+# --- calling -----------------------------------------------------------------------------------
+
+EXTRA = object()  # an argument too many
+
+
+def call_variants(e, k):
+    """(label, thunk) pairs: the good call, every argument replaced by every
+    sample, the count and keyword errors.  Each thunk returns normally or
+    raises; the caller decides what is acceptable."""
+    fn = e.make(k)
+    good = e.good(k)
+    variants = [("ok", lambda: fn(*good))]
+    for i, kind in enumerate(e.kinds(k)):
+        if kind == "fixed":
+            continue
+        if kind == "override":
+            samples = OVERRIDE_RESULTS
+        elif kind.endswith("-only"):
+            samples = SEQUENCE_SAMPLES[kind[: -len("-only")]]
+        else:
+            samples = SAMPLES + SEQUENCE_SAMPLES.get(kind, ())
+        for j, sample in enumerate(samples):
+            def thunk(i=i, sample=sample):
+                values = list(e.good(k))
+                values[i] = sample
+                return fn(*values)
+            variants.append((f"arg{i}={type(sample).__name__}#{j}", thunk))
+    if e.signature:
+        variants.append(("one too many", lambda: fn(*good, EXTRA)))
+        if good:
+            variants.append(("one too few", lambda: fn(*good[:-1])))
+        variants.append(("unknown keyword", lambda: fn(*good, bogus=1)))
+        if e.names:
+            variants.append(("by keyword", lambda: fn(**dict(zip(e.names, good)))))
+            variants.append(("twice", lambda: fn(*good, **{e.names[0]: good[0]})))
+            variants.append(("odd keyword", lambda: fn(*good, **{"\udcff": 1})))
+    return variants
+
+
+# Extra samples for parameters that the entry requires to be a tuple or a
+# list: wrong lengths and hostile contents of the right type.
+SEQUENCE_SAMPLES = {
+    "tuple": ((), (1.0,), (1.0, "a"), (None,) * 4, (RaisingNumber(),) * 4, (2**1000,) * 4, (1.0,) * 7),
+    "list": ([], [1.0], [1.0, "a"], [None] * 4, [RaisingNumber()] * 4, [2**1000] * 4, [1.0] * 7),
+    "seq": ((), (1.0,), [None] * 2, (RaisingNumber(),) * 4, LyingList([], 4), LyingTuple((), 4), LyingList([1], 2),
+            LyingTuple((1, 2), 3), WrongLength([1, 2], 2**70), WrongLength([], "2")),
+    # Sizes: zero, negative, past the 32-bit range, larger than a GL texture.
+    # (The largest 32-bit sizes are left to the hostile sweep, which runs
+    # the resource modules in a subprocess.)
+    "size": (0, -1, 2**31, 100000),
+}
