@@ -1068,3 +1068,11 @@ SEQUENCE_SAMPLES = {
     # the resource modules in a subprocess.)
     "size": (0, -1, 2**31, 100000),
 }
+
+
+def abbreviated(text, keep=4000):
+    """The beginning and the end of a long output (a sanitizer report starts
+    with what went wrong and ends with where)."""
+    if len(text) <= 2 * keep:
+        return text
+    return f"{text[:keep]}\n[... {len(text) - 2 * keep} characters ...]\n{text[-keep:]}"

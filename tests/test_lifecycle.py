@@ -44,7 +44,7 @@ def run(code, timeout=120, window=False):
                      if not line.startswith("error: XDG_RUNTIME_DIR"))
     assert completed.returncode == 0 and not stderr.strip(), (
         f"exit status {completed.returncode}\n--- stdout\n{completed.stdout[-4000:]}\n"
-        f"--- stderr\n{completed.stderr[-6000:]}"
+        f"--- stderr\n{E.abbreviated(stderr)}"
     )
     return completed.stdout
 
