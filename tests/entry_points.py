@@ -684,6 +684,8 @@ entry("v2_underscore_sadd", ("vector2", "consumer.v2_underscore_sadd"),
       lambda k: (k.Vector2(1, 2), k.Vector2(3, 4), k.Vector2(5, 6)), params=("fixed",) * 3)
 entry("v2_struct_ops", ("vector2", "consumer.v2_struct_ops"), lambda k: k.consumer.v2_struct_ops,
       lambda k: (k.Vector2(1, 2), k.Vector2(3, 4)), params=("fixed",) * 2)
+entry("v2_cfrom_struct", ("vector2", "consumer.v2_cfrom_struct"), lambda k: k.consumer.v2_cfrom_struct,
+      constant((1.5, -2.5)), params=("fixed",) * 2)
 
 
 # --- Rect -------------------------------------------------------------------------------------
@@ -965,6 +967,15 @@ for _name in ("begin", "end"):
           constant((None,)), params=("override",), window=True, **RESOURCE)
 entry("canvas_unload", CANVAS_CONSUMER("unload"), lambda k: k.consumer.canvas_unload, lambda k: (render_texture(k),),
       params=("fixed",), window=True, **RESOURCE)
+entry("canvas_raw", CANVAS_CONSUMER("raw"), lambda k: k.consumer.canvas_raw,
+      lambda k: (k.RenderTexture.__new__(k.RenderTexture),), params=("fixed",), **RESOURCE)
+# Texture's and Image's native constructors, not owning (an owning one would
+# unload or free what it was handed), with and without the option record.
+for _count in (-1, 0, 1):
+    entry(f"Texture.__pyx_new count {_count}", CANVAS_CONSUMER("texture_new"), lambda k: k.consumer.canvas_texture_new,
+          constant((0, 2, 2, 1, 7, _count, 0)), params=("fixed",) * 7, **RESOURCE)
+    entry(f"Image.__pyx_new count {_count}", ("letter", "image", "consumer.letter_image_new"),
+          lambda k: k.consumer.letter_image_new, constant((2, 3, _count, 0)), params=("fixed",) * 4, **RESOURCE)
 
 
 def _overriding_rt(k, result):
@@ -1004,6 +1015,9 @@ entry("letter_new", LETTER + ("consumer.letter_new",), lambda k: k.consumer.lett
       params=("fixed",) * 6, **RESOURCE)
 entry("letter_fields", LETTER + ("consumer.letter_fields", "consumer.letter_new"),
       lambda k: lambda: k.consumer.letter_fields(k.consumer.letter_new(65, 1, -2, 7, 4, 6)), **RESOURCE)
+entry("Image.__pyx_new owning", ("letter", "image", "consumer.letter_image_new", "consumer.letter_image_data"),
+      lambda k: lambda: k.consumer.letter_image_data(k.consumer.letter_image_new(2, 3, 1, 1)), **RESOURCE)
+entry("parser_reimport", PARSER + ("consumer.parser_reimport",), lambda k: k.consumer.parser_reimport)
 
 
 def by_id():
