@@ -268,6 +268,8 @@ if {window!r}:
         target = k.OverridingRenderTexture(4, 4)
         target.cycle = target
         keep.append(k.Texture.load_from_image(k.Image.gen_color(2, 2)))
+    if hasattr(k, "Audio"):
+        k.Audio().init()  # the audio device left open
     if {close_window!r}:
         raylib.CloseWindow()
 gc.collect()
@@ -284,3 +286,42 @@ def test_objects_alive_at_interpreter_exit(window, close_window):
         pytest.skip("nothing built")
     code = AT_EXIT.format(window=window, close_window=close_window)
     assert run(code, window=window).split() == ["exiting"]
+
+
+# --- the sanitizer run's own setup -------------------------------------------------------------
+
+SANITIZER_FAULTS = {
+    "leak": ("""
+        import ctypes
+        libc = ctypes.CDLL(None)
+        libc.malloc.restype = ctypes.c_void_p
+        libc.malloc(4096)  # dropped: nothing points to it at exit
+    """, "LeakSanitizer: detected memory leaks"),
+    "out of bounds": ("""
+        import ctypes
+        libc = ctypes.CDLL(None)
+        libc.malloc.restype = ctypes.c_void_p
+        source = libc.malloc(8)
+        target = ctypes.create_string_buffer(16)
+        ctypes.memmove(target, source, 16)  # reads 8 bytes past the block
+    """, "AddressSanitizer: heap-buffer-overflow"),
+    "python object out of bounds": ("""
+        import ctypes
+        t = tuple([1.5])  # a heap block of its own under PYTHONMALLOC=malloc
+        target = ctypes.create_string_buffer(256)
+        ctypes.memmove(target, id(t), 256)
+    """, "AddressSanitizer: heap-buffer-overflow"),
+}
+
+
+@pytest.mark.skipif(not SANITIZED, reason="checks the sanitizer run's setup (make test-asan)")
+@pytest.mark.parametrize("fault", SANITIZER_FAULTS)
+def test_sanitizers_report_faults(fault):
+    """A leak at exit and a read past a heap block, of a plain C block and of
+    a Python object, end the process with the sanitizer's report: the
+    runtime is loaded, leak checking runs at exit, PYTHONMALLOC=malloc gives
+    objects blocks of their own, and the suppressions do not hide these."""
+    code, report = SANITIZER_FAULTS[fault]
+    completed = subprocess.run([sys.executable, "-c", textwrap.dedent(code)], capture_output=True, text=True,
+                               timeout=120)
+    assert completed.returncode != 0 and report in completed.stderr, E.abbreviated(completed.stderr)
