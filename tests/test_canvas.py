@@ -88,6 +88,17 @@ def test_int_conversion_failure_propagates():
         RenderTexture(4, Bad())
 
 
+@pytest.mark.parametrize("width, height", [(32769, 4), (4, 2**30), (2**31 - 1, 2**31 - 1)])
+def test_sizes_past_any_gl_limit_are_refused_before_raylib(width, height):
+    rt = RenderTexture.__new__(RenderTexture)
+    with pytest.raises(ValueError) as info:
+        rt.__init__(width, height)
+    assert str(info.value) == f"render texture size {width} by {height} exceeds the largest side of 32768"
+    assert rt.texture is None and rt.id == 0
+    with pytest.raises(ValueError):
+        consumer.canvas_new(width, height)
+
+
 def test_object_made_without_init_is_empty():
     target = RenderTexture.__new__(RenderTexture)
     assert target.texture is None and target.depth is None

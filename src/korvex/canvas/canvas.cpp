@@ -94,7 +94,17 @@ bool store_texture(PyObject*& target, Texture raw) {
 
 // Loads a framebuffer of the given size into `self`, unloading the one it held
 // before. raylib's result is not checked here; `valid` tells.
+// Sizes beyond what any GL implementation supports are refused up front:
+// raylib passes them to the driver, and Mesa aborts the process for a side of
+// 2**30 or more instead of failing the allocation.
+constexpr int max_render_texture_side = 32768;
+
 bool load(RenderTextureObject* self, int width, int height) {
+    if (width > max_render_texture_side || height > max_render_texture_side) {
+        PyErr_Format(PyExc_ValueError, "render texture size %d by %d exceeds the largest side of %d", width, height,
+                     max_render_texture_side);
+        return false;
+    }
     if (!unload(self)) return false;
     self->_raw = LoadRenderTexture(width, height);
     return store_texture(self->_texture, self->_raw.texture) && store_texture(self->_depth, self->_raw.depth);
