@@ -10,6 +10,7 @@
 #include "korvex/common/errors.hpp"
 #include "korvex/common/module.hpp"
 #include "korvex/common/pickle.hpp"
+#include "korvex/common/properties.hpp"
 #include "korvex/common/types.hpp"
 
 namespace {
@@ -17,7 +18,6 @@ namespace {
 using korvex::parse;
 using korvex::signature;
 
-PyTypeObject audio_type = korvex::static_type();
 
 constexpr const char* unpickle_name = "__pyx_unpickle_Audio";
 
@@ -74,42 +74,33 @@ PyObject* unpickle(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject*
     return korvex::rebuild_stateless(type, checksum, state);
 }
 
-PyMethodDef methods[] = {
+auto methods = korvex::terminated<PyMethodDef>(
     korvex::fastcall_method("init", method_init),
     korvex::fastcall_method("close", method_close),
     korvex::fastcall_method("__reduce_korvex__", method_reduce),
-    korvex::fastcall_method("__setstate_korvex__", method_setstate),
-    {nullptr, nullptr, 0, nullptr},
-};
+    korvex::fastcall_method("__setstate_korvex__", method_setstate));
 
-PyGetSetDef getsets[] = {
-    {"ready", get_ready, nullptr, nullptr, nullptr},
-    {"master_volume", get_master_volume, set_master_volume, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+auto getsets = korvex::terminated<PyGetSetDef>(
+    korvex::property("ready", get_ready),
+    korvex::property("master_volume", get_master_volume, set_master_volume));
 
-PyMethodDef module_functions[] = {
-    korvex::fastcall_method(unpickle_name, unpickle),
-    {nullptr, nullptr, 0, nullptr},
-};
+auto module_functions = korvex::terminated<PyMethodDef>(korvex::fastcall_method(unpickle_name, unpickle));
 
 // Creation and initialisation are object's own, which refuse arguments with
 // the interpreter's usual message. A static type does not inherit object's
 // creation, so it is named here.
-void prepare_type() {
-    audio_type.tp_name = "korvex.audio.audio.Audio";
-    audio_type.tp_basicsize = sizeof(AudioObject);
-    audio_type.tp_itemsize = 0;
-    audio_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
-    audio_type.tp_methods = methods;
-    audio_type.tp_getset = getsets;
-    audio_type.tp_new = PyBaseObject_Type.tp_new;
-}
+PyTypeObject audio_type = korvex::static_type({
+    .name = "korvex.audio.audio.Audio",
+    .basicsize = sizeof(AudioObject),
+    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE,
+    .methods = methods.data(),
+    .getset = getsets.data(),
+    .new_ = PyBaseObject_Type.tp_new,
+});
 
 int exec_audio(PyObject* module) {
-    prepare_type();
     if (korvex::publish_type(module, &audio_type, nullptr) < 0) return -1;
-    return PyModule_AddFunctions(module, module_functions);
+    return PyModule_AddFunctions(module, module_functions.data());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "korvex/common/module.hpp"
 #include "korvex/common/override.hpp"
 #include "korvex/common/pickle.hpp"
+#include "korvex/common/properties.hpp"
 #include "korvex/common/types.hpp"
 #include "korvex/image/image.hpp"
 #include "korvex/texture/texture.hpp"
@@ -24,7 +25,7 @@ namespace {
 using korvex::parse;
 using korvex::signature;
 
-PyTypeObject render_texture_type = korvex::static_type();
+extern PyTypeObject render_texture_type;
 PyTypeObject* texture_type = nullptr;
 TextureVTable* texture_table = nullptr;
 PyTypeObject* image_type = nullptr;
@@ -92,13 +93,13 @@ bool store_texture(PyObject*& target, Texture raw) {
     return true;
 }
 
-// Loads a framebuffer of the given size into `self`, unloading the one it held
-// before. raylib's result is not checked here; `valid` tells.
 // Sizes beyond what any GL implementation supports are refused up front:
 // raylib passes them to the driver, and Mesa aborts the process for a side of
 // 2**30 or more instead of failing the allocation.
 constexpr int max_render_texture_side = 32768;
 
+// Loads a framebuffer of the given size into `self`, unloading the one it held
+// before. raylib's result is not checked here; `valid` tells.
 bool load(RenderTextureObject* self, int width, int height) {
     if (width > max_render_texture_side || height > max_render_texture_side) {
         PyErr_Format(PyExc_ValueError, "render texture size %d by %d exceeds the largest side of %d", width, height,
@@ -125,31 +126,6 @@ PyObject* init_impl(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyO
     Py_RETURN_NONE;
 }
 
-int tp_init(PyObject* self, PyObject* args, PyObject* kwds) {
-    PyObject* result = korvex::call_with_dict(init_impl, self, args, kwds);
-    if (result == nullptr) return -1;
-    Py_DECREF(result);
-    return 0;
-}
-
-// The interpreter's ordinary type call (tp_new, then tp_init).
-KORVEX_COLD PyObject* call_type_generically(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
-    const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
-    const Py_ssize_t nkw = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
-    PyObject* tuple = PyTuple_New(nargs);
-    PyObject* dict = nkw == 0 ? nullptr : PyDict_New();
-    PyObject* result = nullptr;
-    if (tuple == nullptr || (nkw != 0 && dict == nullptr)) goto done;
-    for (Py_ssize_t i = 0; i < nargs; ++i) PyTuple_SET_ITEM(tuple, i, Py_NewRef(args[i]));
-    for (Py_ssize_t k = 0; k < nkw; ++k)
-        if (PyDict_SetItem(dict, PyTuple_GET_ITEM(kwnames, k), args[nargs + k]) < 0) goto done;
-    result = PyType_Type.tp_call(type, tuple, dict);
-done:
-    Py_XDECREF(tuple);
-    Py_XDECREF(dict);
-    return result;
-}
-
 PyObject* create(int width, int height) {
     PyObject* self = tp_new(&render_texture_type, nullptr, nullptr);
     if (self == nullptr) return nullptr;
@@ -161,11 +137,12 @@ PyObject* create(int width, int height) {
 }
 
 // Calling RenderTexture itself converts the arguments before anything is
-// allocated or loaded. The slot is not inherited, so a subclass goes through
-// tp_new and tp_init; the check keeps that true whatever the interpreter does.
-PyObject* vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+// allocated or loaded. A subclass goes through tp_new and tp_init instead: the
+// interpreter does not inherit tp_vectorcall, and the check keeps that true
+// whatever it does.
+PyObject* tp_vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
     if (type != reinterpret_cast<PyObject*>(&render_texture_type))
-        return call_type_generically(type, args, nargsf, kwnames);
+        return korvex::call_type_generically(type, args, nargsf, kwnames);
     int width, height;
     if (!read_size(args, PyVectorcall_NARGS(nargsf), kwnames, width, height)) return nullptr;
     return create(width, height);
@@ -173,13 +150,13 @@ PyObject* vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, PyObj
 
 // --- deallocation and the collector ---------------------------------------------------
 
-int traverse(PyObject* self, visitproc visit, void* arg) {
+int tp_traverse(PyObject* self, visitproc visit, void* arg) {
     Py_VISIT(as_render_texture(self)->_texture);
     Py_VISIT(as_render_texture(self)->_depth);
     return 0;
 }
 
-int clear(PyObject* self) {
+int tp_clear(PyObject* self) {
     Py_SETREF(as_render_texture(self)->_texture, Py_NewRef(Py_None));
     Py_SETREF(as_render_texture(self)->_depth, Py_NewRef(Py_None));
     return 0;
@@ -189,7 +166,7 @@ int clear(PyObject* self) {
 // briefly alive again around it, with any pending exception put aside. If that
 // code kept a reference, the object stays alive instead of being freed under
 // it.
-void dealloc(PyObject* self) {
+void tp_dealloc(PyObject* self) {
     PyObject_GC_UnTrack(self);
     RenderTextureObject* rt = as_render_texture(self);
     if (holds_framebuffer(rt->_raw)) {
@@ -219,14 +196,11 @@ PyObject* method_end(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
 
 // Runs a Python subclass's override of `name` when the slot should defer to
 // one; its result is ignored and its failure stays set. Returns true when the
-// slot is done (an override ran, or the look-up, which only runs for flag 0 on
-// a type that can override, failed).
+// slot is done (an override ran, or the look-up failed).
 bool ran_override(RenderTextureObject* self, int skip_dispatch, const char* name, korvex::FastcallFunction own) {
-    PyObject* override = korvex::find_override(as_object(self), skip_dispatch, name, reinterpret_cast<void*>(own));
-    if (override == nullptr) return !skip_dispatch && korvex::may_override(as_object(self)) && PyErr_Occurred();
-    Py_XDECREF(PyObject_CallNoArgs(override));
-    Py_DECREF(override);
-    return true;
+    korvex::Override found = korvex::find_override(self, skip_dispatch, name, own);
+    if (found) korvex::call_override(found, korvex::override_ignored);
+    return found || found.failed();
 }
 
 bool begin_mode(RenderTextureObject* self) {
@@ -251,7 +225,12 @@ void slot_end(RenderTextureObject* self, int skip_dispatch) {
     (void)end_mode();
 }
 
-RenderTextureVTable vtable = {create, slot_unload, slot_begin, slot_end};
+RenderTextureVTable vtable = {
+    .__pyx_new = create,
+    .c_unload = slot_unload,
+    .begin = slot_begin,
+    .end = slot_end,
+};
 
 // --- Python methods --------------------------------------------------------------------
 
@@ -289,19 +268,16 @@ PyObject* method_unload(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
     Py_RETURN_NONE;
 }
 
-PyMethodDef methods[] = {
+auto methods = korvex::terminated<PyMethodDef>(
     korvex::fastcall_method("begin", method_begin),
     korvex::fastcall_method("end", method_end),
     korvex::fastcall_method("__enter__", method_enter),
     korvex::fastcall_method("__exit__", method_exit),
     korvex::fastcall_method("unload", method_unload),
-    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct),
-    {nullptr, nullptr, 0, nullptr},
-};
+    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
 
 // --- properties ---------------------------------------------------------------------------
 
-PyObject* get_id(PyObject* self, void*) { return PyLong_FromUnsignedLong(as_render_texture(self)->_raw.id); }
 PyObject* get_texture(PyObject* self, void*) { return Py_NewRef(as_render_texture(self)->_texture); }
 PyObject* get_depth(PyObject* self, void*) { return Py_NewRef(as_render_texture(self)->_depth); }
 
@@ -311,35 +287,30 @@ PyObject* get_valid(PyObject* self, void*) {
     return PyBool_FromLong(IsRenderTextureValid(as_render_texture(self)->_raw));
 }
 
-PyGetSetDef getsets[] = {
-    {"id", get_id, nullptr, nullptr, nullptr},
-    {"texture", get_texture, nullptr, nullptr, nullptr},
-    {"depth", get_depth, nullptr, nullptr, nullptr},
-    {"valid", get_valid, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+auto getsets = korvex::terminated<PyGetSetDef>(
+    korvex::property("id", korvex::get_integer<&RenderTextureObject::_raw, &RenderTexture2D::id>),
+    korvex::property("texture", get_texture),
+    korvex::property("depth", get_depth),
+    korvex::property("valid", get_valid));
 
-void prepare_type() {
-    render_texture_type.tp_name = "korvex.canvas.canvas.RenderTexture";
-    render_texture_type.tp_basicsize = sizeof(RenderTextureObject);
-    render_texture_type.tp_itemsize = 0;
-    render_texture_type.tp_dealloc = dealloc;
-    render_texture_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC;
-    render_texture_type.tp_traverse = traverse;
-    render_texture_type.tp_clear = clear;
-    render_texture_type.tp_methods = methods;
-    render_texture_type.tp_getset = getsets;
-    render_texture_type.tp_init = tp_init;
-    render_texture_type.tp_new = tp_new;
-    render_texture_type.tp_free = PyObject_GC_Del;
-    render_texture_type.tp_vectorcall = vectorcall;
-}
+PyTypeObject render_texture_type = korvex::static_type({
+    .name = "korvex.canvas.canvas.RenderTexture",
+    .basicsize = sizeof(RenderTextureObject),
+    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
+    .dealloc = tp_dealloc,
+    .traverse = tp_traverse,
+    .clear = tp_clear,
+    .methods = methods.data(),
+    .getset = getsets.data(),
+    .init = korvex::init_with_dict<init_impl>,
+    .new_ = tp_new,
+    .vectorcall = tp_vectorcall,
+});
 
 int exec_canvas(PyObject* module) {
     valid_name = PyUnicode_InternFromString("valid");
     dealloc_context = PyUnicode_FromString("korvex.canvas.canvas.RenderTexture.__dealloc__");
     if (valid_name == nullptr || dealloc_context == nullptr) return -1;
-    prepare_type();
     if (korvex::publish_type(module, &render_texture_type, &vtable) < 0) return -1;
     if (!korvex::bind_type<ImageObject>(image_module_name, "Image", image_type, image_table)) return -1;
     return korvex::bind_type<TextureObject>(texture_module_name, "Texture", texture_type, texture_table) ? 0 : -1;

@@ -12,6 +12,7 @@
 #include "korvex/common/module.hpp"
 #include "korvex/common/override.hpp"
 #include "korvex/common/pickle.hpp"
+#include "korvex/common/properties.hpp"
 #include "korvex/common/types.hpp"
 #include "korvex/vector4/vector4.hpp"
 
@@ -21,7 +22,7 @@ using korvex::parse;
 using korvex::signature;
 using korvex::typed;
 
-PyTypeObject color_type = korvex::static_type();
+extern PyTypeObject color_type;
 PyTypeObject* vector4_type = nullptr;
 Vector4VTable* vector4_table = nullptr;
 extern ColorVTable vtable;
@@ -54,16 +55,6 @@ unsigned char alpha_from_fade(float alpha) {
     return static_cast<unsigned char>(static_cast<int>(static_cast<double>(alpha) * 255.0));
 }
 
-// The 32-bit int rule, with the common case inline: an exact int small
-// enough to be stored compactly (under 2**30 in magnitude) is read directly.
-bool to_channel_int(PyObject* obj, int& out) {
-    if (PyLong_CheckExact(obj) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(obj))) {
-        out = static_cast<int>(PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(obj)));
-        return true;
-    }
-    return korvex::to_int32(obj, out);
-}
-
 // --- creation -------------------------------------------------------------------
 
 PyObject* box(Color raw) {
@@ -84,7 +75,7 @@ PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
     return self;
 }
 
-void dealloc(PyObject* self) { Py_TYPE(self)->tp_free(self); }
+void tp_dealloc(PyObject* self) { Py_TYPE(self)->tp_free(self); }
 
 // Color(r, g, b, a=255): every argument is converted before anything is
 // written, so a failure leaves the object as it was.
@@ -100,7 +91,7 @@ bool read_channels(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, C
     }
     int channels[4] = {0, 0, 0, 255};
     for (std::size_t i = 0; i < 4; ++i)
-        if (values[i] != nullptr && !to_channel_int(values[i], channels[i])) return false;
+        if (values[i] != nullptr && !korvex::to_int32(values[i], channels[i])) return false;
     out = color_new(channels[0], channels[1], channels[2], channels[3]);
     return true;
 }
@@ -112,17 +103,12 @@ PyObject* init_impl(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyO
     Py_RETURN_NONE;
 }
 
-int tp_init(PyObject* self, PyObject* args, PyObject* kwds) {
-    PyObject* result = korvex::call_with_dict(init_impl, self, args, kwds);
-    if (result == nullptr) return -1;
-    Py_DECREF(result);
-    return 0;
-}
-
-// Calling Color itself converts first and allocates only on success. The
-// interpreter never inherits tp_vectorcall, so only Color itself arrives here;
-// a subclass goes through tp_new and tp_init.
-PyObject* vectorcall(PyObject*, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+// Calling Color itself converts first and allocates only on success. A
+// subclass goes through tp_new and tp_init instead: the interpreter does not
+// inherit tp_vectorcall, and the check keeps that true whatever it does.
+PyObject* tp_vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+    if (type != reinterpret_cast<PyObject*>(&color_type))
+        return korvex::call_type_generically(type, args, nargsf, kwnames);
     Color raw;
     if (!read_channels(args, PyVectorcall_NARGS(nargsf), kwnames, raw)) return nullptr;
     return box(raw);
@@ -145,48 +131,38 @@ PyObject* slot_tint(ColorObject* self, ColorObject* tint) { return box(ColorTint
 PyObject* method_fade(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
 PyObject* method_to_int(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
 
-// The Python-level override of `name` on a subclass instance, when the slot
-// should defer to one: a new reference, or null (with an exception set when
-// the lookup itself failed).
-PyObject* override_of(ColorObject* self, int skip_dispatch, const char* name, korvex::FastcallFunction own) {
-    return korvex::find_override(as_object(self), skip_dispatch, name, reinterpret_cast<void*>(own));
-}
-
-// After override_of found nothing: whether that was because the look-up
-// itself raised (it only runs for flag 0 on a type that can override).
-bool lookup_failed(ColorObject* self, int skip_dispatch) {
-    return !skip_dispatch && korvex::may_override(as_object(self)) && PyErr_Occurred();
-}
-
+// fade and to_int defer to a Python subclass's override when called with
+// dispatch flag 0.
 void slot_fade(ColorObject* self, float alpha, int skip_dispatch) {
-    if (PyObject* override = override_of(self, skip_dispatch, "fade", method_fade)) {
-        if (PyObject* argument = PyFloat_FromDouble(static_cast<double>(alpha))) {
-            Py_XDECREF(PyObject_CallOneArg(override, argument));
-            Py_DECREF(argument);
-        }
-        Py_DECREF(override);
+    korvex::Override found = korvex::find_override(self, skip_dispatch, "fade", method_fade);
+    if (found.failed()) return;
+    if (!found) {
+        self->_raw.a = alpha_from_fade(alpha);
         return;
     }
-    if (lookup_failed(self, skip_dispatch)) return;
-    self->_raw.a = alpha_from_fade(alpha);
+    PyObject* argument = PyFloat_FromDouble(static_cast<double>(alpha));
+    if (argument == nullptr) {
+        Py_DECREF(found.method);
+        return;
+    }
+    korvex::call_override(found, korvex::override_ignored, argument);
+    Py_DECREF(argument);
 }
 
 int slot_to_int(ColorObject* self, int skip_dispatch) {
-    if (PyObject* override = override_of(self, skip_dispatch, "to_int", method_to_int)) {
-        PyObject* result = PyObject_CallNoArgs(override);
-        Py_DECREF(override);
-        if (result == nullptr) return 0;
-        int value = 0;
-        bool ok = korvex::to_int32(result, value);
-        Py_DECREF(result);
-        return ok ? value : 0;
-    }
-    if (lookup_failed(self, skip_dispatch)) return 0;
+    korvex::Override found = korvex::find_override(self, skip_dispatch, "to_int", method_to_int);
+    if (found.failed()) return 0;
+    if (found) return korvex::call_override(found, korvex::override_int32);
     return ColorToInt(self->_raw);
 }
 
 ColorVTable vtable = {
-    slot_new, slot_equal, slot_normalize, slot_tint, slot_fade, slot_to_int,
+    .__pyx_new = slot_new,
+    .c_equal = slot_equal,
+    .c_normalize = slot_normalize,
+    .c_tint = slot_tint,
+    .fade = slot_fade,
+    .to_int = slot_to_int,
 };
 
 // --- Python methods --------------------------------------------------------------------
@@ -231,16 +207,14 @@ PyObject* method_from_normalized(PyObject*, PyObject* const* args, Py_ssize_t na
                      channel_from_normalized(v.w)});
 }
 
-PyMethodDef methods[] = {
+auto methods = korvex::terminated<PyMethodDef>(
     korvex::fastcall_method("from_normalized", method_from_normalized, METH_STATIC),
     korvex::fastcall_method("normalize", method_normalize),
     korvex::fastcall_method("equal", method_equal),
     korvex::fastcall_method("tint", method_tint),
     korvex::fastcall_method("fade", method_fade),
     korvex::fastcall_method("to_int", method_to_int),
-    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct),
-    {nullptr, nullptr, 0, nullptr},
-};
+    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
 
 // --- channel properties -------------------------------------------------------------------
 
@@ -264,16 +238,15 @@ template <std::size_t I>
 int set_channel(PyObject* self, PyObject* value, void*) {
     if (value == nullptr) return korvex::raise_property_delete();
     int converted;
-    if (!to_channel_int(value, converted)) return -1;
+    if (!korvex::to_int32(value, converted)) return -1;
     as_color(self)->_raw.*channel_properties[I].channel = color_clamp(converted);
     return 0;
 }
 
 template <std::size_t... I>
-constexpr auto make_getsets(std::index_sequence<I...>) {
-    return std::array<PyGetSetDef, sizeof...(I) + 1>{
-        PyGetSetDef{channel_properties[I].name, get_channel<I>, set_channel<I>, nullptr, nullptr}...,
-        PyGetSetDef{nullptr, nullptr, nullptr, nullptr, nullptr}};
+auto make_getsets(std::index_sequence<I...>) {
+    return korvex::terminated<PyGetSetDef>(
+        korvex::property(channel_properties[I].name, get_channel<I>, set_channel<I>)...);
 }
 
 auto getsets = make_getsets(std::make_index_sequence<std::size(channel_properties)>{});
@@ -282,7 +255,7 @@ auto getsets = make_getsets(std::make_index_sequence<std::size(channel_propertie
 
 // == and != demand a Color on the right; the interpreter always passes the
 // Color operand first, reflected comparisons included.
-PyObject* richcompare(PyObject* self, PyObject* other, int op) {
+PyObject* tp_richcompare(PyObject* self, PyObject* other, int op) {
     if (op != Py_EQ && op != Py_NE) Py_RETURN_NOTIMPLEMENTED;
     if (!PyObject_TypeCheck(other, &color_type)) {
         korvex::raise_argument_type("other", &color_type, other);
@@ -291,24 +264,15 @@ PyObject* richcompare(PyObject* self, PyObject* other, int op) {
     return PyBool_FromLong(slot_equal(as_color(self), as_color(other)) == (op == Py_EQ));
 }
 
-PyObject* repr(PyObject* self) {
+PyObject* tp_repr(PyObject* self) {
     const Color c = as_color(self)->_raw;
     return PyUnicode_FromFormat("Color(%d, %d, %d, %d)", c.r, c.g, c.b, c.a);
 }
 
-Py_ssize_t length(PyObject*) { return 4; }
+Py_ssize_t sq_length(PyObject*) { return 4; }
 
-PySequenceMethods sequence_methods = [] {
-    PySequenceMethods m{};
-    m.sq_length = length;
-    return m;
-}();
-
-PyMappingMethods mapping_methods = [] {
-    PyMappingMethods m{};
-    m.mp_length = length;
-    return m;
-}();
+PySequenceMethods sequence_methods = korvex::sequence_slots(sq_length);
+PyMappingMethods mapping_methods = korvex::mapping_slots(sq_length);
 
 // Iteration is a real generator that reads each channel only when it yields
 // it, so a change between steps shows in the later values. The generator
@@ -372,28 +336,25 @@ int make_iter_function() {
 
 PyObject* tp_iter(PyObject* self) { return PyObject_CallOneArg(iter_function, self); }
 
-void prepare_type() {
-    color_type.tp_name = "korvex.color.color.Color";
-    color_type.tp_basicsize = sizeof(ColorObject);
-    color_type.tp_itemsize = 0;
-    color_type.tp_dealloc = dealloc;
-    color_type.tp_repr = repr;
-    color_type.tp_as_sequence = &sequence_methods;
-    color_type.tp_as_mapping = &mapping_methods;
-    color_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
-    color_type.tp_richcompare = richcompare;
-    color_type.tp_iter = tp_iter;
-    color_type.tp_methods = methods;
-    color_type.tp_getset = getsets.data();
-    color_type.tp_init = tp_init;
-    color_type.tp_new = tp_new;
-    color_type.tp_free = PyObject_Free;
-    color_type.tp_vectorcall = vectorcall;
-}
+PyTypeObject color_type = korvex::static_type({
+    .name = "korvex.color.color.Color",
+    .basicsize = sizeof(ColorObject),
+    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE,
+    .dealloc = tp_dealloc,
+    .repr = tp_repr,
+    .as_sequence = &sequence_methods,
+    .as_mapping = &mapping_methods,
+    .richcompare = tp_richcompare,
+    .iter = tp_iter,
+    .methods = methods.data(),
+    .getset = getsets.data(),
+    .init = korvex::init_with_dict<init_impl>,
+    .new_ = tp_new,
+    .vectorcall = tp_vectorcall,
+});
 
 int exec_color(PyObject* module) {
     if (make_iter_function() < 0) return -1;
-    prepare_type();
     if (korvex::publish_type(module, &color_type, &vtable) < 0) return -1;
     if (!korvex::bind_type<Vector4Object>(vector4_module_name, "Vector4", vector4_type, vector4_table)) return -1;
     return 0;

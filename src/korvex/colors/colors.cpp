@@ -13,7 +13,7 @@
 
 namespace {
 
-PyTypeObject colors_type = korvex::static_type();
+extern PyTypeObject colors_type;
 PyTypeObject* color_type = nullptr;
 ColorVTable* color_table = nullptr;
 PyTypeObject* vector4_type = nullptr;
@@ -40,12 +40,7 @@ PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
 // Creates the colours in palette order, each by calling the Color type, and
 // stores each as soon as it exists: a failure leaves the ones already made.
 int tp_init(PyObject* self, PyObject* args, PyObject* kwds) {
-    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
-    if (nargs != 0) {
-        korvex::raise_argument_count("__init__", true, 0, 0, nargs);
-        return -1;
-    }
-    if (!korvex::reject_keyword_dict("__init__", kwds)) return -1;
+    if (korvex::init_without_arguments(self, args, kwds) < 0) return -1;
     for (std::size_t i = 0; i < colors_palette_size; ++i) {
         const NamedColor& named = colors_palette[i];
         // Channel values 0..255 are the interpreter's cached small ints.
@@ -61,18 +56,18 @@ int tp_init(PyObject* self, PyObject* args, PyObject* kwds) {
     return 0;
 }
 
-int traverse(PyObject* self, visitproc visit, void* arg) {
+int tp_traverse(PyObject* self, visitproc visit, void* arg) {
     for (PyObject* color : as_colors(self)->colors) Py_VISIT(color);
     return 0;
 }
 
 // Clearing leaves None in every slot, like deleting the attributes.
-int clear(PyObject* self) {
+int tp_clear(PyObject* self) {
     for (std::size_t i = 0; i < colors_palette_size; ++i) replace(as_colors(self), i, Py_NewRef(Py_None));
     return 0;
 }
 
-void dealloc(PyObject* self) {
+void tp_dealloc(PyObject* self) {
     PyObject_GC_UnTrack(self);
     for (PyObject*& color : as_colors(self)->colors) Py_CLEAR(color);
     Py_TYPE(self)->tp_free(self);
@@ -96,6 +91,7 @@ int set_color(PyObject* self, PyObject* value, void* closure) {
     return 0;
 }
 
+// The palette table sizes this one (plus the entry that ends it).
 std::array<PyGetSetDef, colors_palette_size + 1> getsets = [] {
     std::array<PyGetSetDef, colors_palette_size + 1> defs{};
     for (std::size_t i = 0; i < colors_palette_size; ++i)
@@ -104,22 +100,19 @@ std::array<PyGetSetDef, colors_palette_size + 1> getsets = [] {
     return defs;
 }();
 
-void prepare_type() {
-    colors_type.tp_name = "korvex.colors.colors.Colors";
-    colors_type.tp_basicsize = sizeof(ColorsObject);
-    colors_type.tp_itemsize = 0;
-    colors_type.tp_dealloc = dealloc;
-    colors_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC;
-    colors_type.tp_traverse = traverse;
-    colors_type.tp_clear = clear;
-    colors_type.tp_getset = getsets.data();
-    colors_type.tp_init = tp_init;
-    colors_type.tp_new = tp_new;
-    colors_type.tp_free = PyObject_GC_Del;
-}
+PyTypeObject colors_type = korvex::static_type({
+    .name = "korvex.colors.colors.Colors",
+    .basicsize = sizeof(ColorsObject),
+    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
+    .dealloc = tp_dealloc,
+    .traverse = tp_traverse,
+    .clear = tp_clear,
+    .getset = getsets.data(),
+    .init = tp_init,
+    .new_ = tp_new,
+});
 
 int exec_colors(PyObject* module) {
-    prepare_type();
     if (korvex::publish_type(module, &colors_type, nullptr) < 0) return -1;
     if (!korvex::bind_type<Vector4Object>(vector4_module_name, "Vector4", vector4_type, vector4_table)) return -1;
     if (!korvex::bind_type<ColorObject>(color_module_name, "Color", color_type, color_table)) return -1;

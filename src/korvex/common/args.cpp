@@ -114,4 +114,30 @@ PyObject* call_with_dict(PyObject* (*impl)(PyObject*, PyObject* const*, Py_ssize
     return result;
 }
 
+int init_without_arguments(PyObject*, PyObject* args, PyObject* kwds) {
+    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
+    if (nargs != 0) {
+        raise_argument_count("__init__", true, 0, 0, nargs);
+        return -1;
+    }
+    return reject_keyword_dict("__init__", kwds) ? 0 : -1;
+}
+
+PyObject* call_type_generically(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+    const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    const Py_ssize_t nkw = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
+    PyObject* tuple = PyTuple_New(nargs);
+    PyObject* dict = nkw == 0 ? nullptr : PyDict_New();
+    PyObject* result = nullptr;
+    if (tuple == nullptr || (nkw != 0 && dict == nullptr)) goto done;
+    for (Py_ssize_t i = 0; i < nargs; ++i) PyTuple_SET_ITEM(tuple, i, Py_NewRef(args[i]));
+    for (Py_ssize_t k = 0; k < nkw; ++k)
+        if (PyDict_SetItem(dict, PyTuple_GET_ITEM(kwnames, k), args[nargs + k]) < 0) goto done;
+    result = PyType_Type.tp_call(type, tuple, dict);
+done:
+    Py_XDECREF(tuple);
+    Py_XDECREF(dict);
+    return result;
+}
+
 }  // namespace korvex

@@ -78,13 +78,13 @@ inline bool store(const char*, PyObject* value, PyObject*& target) {
 }
 
 template <class T>
-inline bool store(const char* param, PyObject* value, Typed<T> spec) {
+inline bool store(const char* param, PyObject* value, Typed<T> rule) {
     if (value != nullptr) {
-        bool matches = spec.exact ? Py_IS_TYPE(value, spec.type) : PyObject_TypeCheck(value, spec.type);
-        if (!matches && !(spec.allow_none && value == Py_None))
-            return raise_argument_type(param, spec.type, value);
+        bool matches = rule.exact ? Py_IS_TYPE(value, rule.type) : PyObject_TypeCheck(value, rule.type);
+        if (!matches && !(rule.allow_none && value == Py_None))
+            return raise_argument_type(param, rule.type, value);
     }
-    spec.target = reinterpret_cast<T*>(value);
+    rule.target = reinterpret_cast<T*>(value);
     return true;
 }
 
@@ -114,9 +114,33 @@ inline PyMethodDef fastcall_method(const char* name, FastcallFunction function, 
             METH_FASTCALL | METH_KEYWORDS | extra_flags, nullptr};
 }
 
+// A method or property table sized by the compiler, with the all-zero entry
+// that ends it appended:  auto methods = korvex::terminated<PyMethodDef>(...);
+template <class Entry, class... Entries>
+std::array<Entry, sizeof...(Entries) + 1> terminated(const Entries&... entries) {
+    return {Entry(entries)..., Entry{}};
+}
+
 // Calls a vectorcall-style implementation with a tuple and a keyword dict, for
 // tp_init and other entries that the interpreter calls the old way.
 PyObject* call_with_dict(PyObject* (*impl)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*), PyObject* self,
                          PyObject* args, PyObject* kwds);
+
+// A tp_init made of a vectorcall-style __init__ that returns None on success.
+template <FastcallFunction init>
+int init_with_dict(PyObject* self, PyObject* args, PyObject* kwds) {
+    PyObject* result = call_with_dict(init, self, args, kwds);
+    if (result == nullptr) return -1;
+    Py_DECREF(result);
+    return 0;
+}
+
+// The tp_init of a type whose __init__ takes no arguments: too many
+// positional arguments are reported first, then any keyword.
+int init_without_arguments(PyObject* self, PyObject* args, PyObject* kwds);
+
+// The interpreter's ordinary type call (tp_new, then tp_init), for a
+// vectorcall constructor reached with another type than its own (a subclass).
+KORVEX_COLD PyObject* call_type_generically(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames);
 
 }  // namespace korvex

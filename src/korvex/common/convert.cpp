@@ -54,14 +54,7 @@ PyObject* call_int_method(PyObject* obj) {
 
 }  // namespace
 
-bool to_int32(PyObject* obj, int& out) {
-    // Small exact ints are read from the object without a call.
-    if (PyLong_CheckExact(obj) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(obj))) {
-        Py_ssize_t value = PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(obj));
-        if (value < INT_MIN || value > INT_MAX) return raise_int_overflow();
-        out = static_cast<int>(value);
-        return true;
-    }
+bool to_int32_general(PyObject* obj, int& out) {
     if (PyLong_Check(obj)) return long_to_int32(obj, out);
     PyObject* number = call_int_method(obj);
     if (number == nullptr) return false;

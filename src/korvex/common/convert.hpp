@@ -7,15 +7,17 @@
 
 namespace korvex {
 
-// The float protocol: an exact float is read in place, anything else goes
-// through the interpreter's own conversion (int, bool, __float__, __index__),
-// whose exception propagates. Returns false with the exception set.
+// The float protocol: an exact float is read in place and an exact int with
+// PyLong_AsDouble, which is what int.__float__ does (same value, same
+// OverflowError) without the temporary float; anything else goes through the
+// interpreter's own conversion (bool, __float__, __index__), whose exception
+// propagates. Returns false with the exception set.
 inline bool to_double(PyObject* obj, double& out) {
     if (PyFloat_CheckExact(obj)) {
         out = PyFloat_AS_DOUBLE(obj);
         return true;
     }
-    out = PyFloat_AsDouble(obj);
+    out = PyLong_CheckExact(obj) ? PyLong_AsDouble(obj) : PyFloat_AsDouble(obj);
     return !(out == -1.0 && PyErr_Occurred());
 }
 
@@ -32,10 +34,22 @@ inline bool to_float(PyObject* obj, float& out) {
     return true;
 }
 
+// The 32-bit integer rule for everything but small exact ints (to_int32).
+bool to_int32_general(PyObject* obj, int& out);
+
 // The 32-bit integer rule: ints directly, anything else through its __int__
 // (so floats truncate toward zero), with the interpreter's usual messages for
 // objects that cannot be converted and OverflowError outside the int range.
-bool to_int32(PyObject* obj, int& out);
+// The common case is inline: an exact int stored compactly (a single digit,
+// under 2**30 in magnitude) is read from the object without a call.
+inline bool to_int32(PyObject* obj, int& out) {
+    if (PyLong_CheckExact(obj) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(obj))) {
+        out = static_cast<int>(PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(obj)));
+        return true;
+    }
+    return to_int32_general(obj, out);
+}
+static_assert(PyLong_SHIFT <= 31, "a compact int must fit a C int");
 
 // The same rule for a 64-bit integer; values outside that range raise the
 // interpreter's OverflowError.
@@ -50,5 +64,18 @@ bool truncate_to_int32(double value, int& out);
 // __index__ (TypeError for floats, slices and strings). Keys too large for
 // Py_ssize_t become -1 so that the caller reports them as out of range.
 bool to_index(PyObject* key, Py_ssize_t& out);
+
+// Item `index` (not negative) of a list or tuple, subclasses included, read in
+// place, as a new reference. The size is checked at every read, since
+// converting an earlier item may run code that shrinks a list; past the end
+// it raises IndexError with `too_short`, by default the interpreter's own
+// "list index out of range" or "tuple index out of range".
+inline PyObject* list_or_tuple_item(PyObject* sequence, Py_ssize_t index, const char* too_short = nullptr) {
+    if (index < Py_SIZE(sequence)) return Py_NewRef(PySequence_Fast_ITEMS(sequence)[index]);
+    PyErr_SetString(PyExc_IndexError, too_short != nullptr    ? too_short
+                                      : PyList_Check(sequence) ? "list index out of range"
+                                                               : "tuple index out of range");
+    return nullptr;
+}
 
 }  // namespace korvex

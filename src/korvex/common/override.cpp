@@ -1,5 +1,6 @@
 #include "korvex/common/override.hpp"
 
+#include "korvex/common/convert.hpp"
 #include "korvex/common/errors.hpp"
 
 namespace korvex {
@@ -15,14 +16,14 @@ bool is_own_method(PyObject* attribute, void* own) {
 
 }  // namespace
 
-PyObject* lookup_override(PyObject* self, const char* name, void* own) {
+Override lookup_override(PyObject* self, const char* name, void* own) {
     PyObject* attribute = PyObject_GetAttrString(self, name);
-    if (attribute == nullptr) return nullptr;
+    if (attribute == nullptr) return {Override::Outcome::failed, nullptr};
     if (is_own_method(attribute, own)) {
         Py_DECREF(attribute);
-        return nullptr;
+        return {Override::Outcome::own_body, nullptr};
     }
-    return attribute;
+    return {Override::Outcome::found, attribute};
 }
 
 int override_truth(PyObject* result) {
@@ -30,6 +31,14 @@ int override_truth(PyObject* result) {
     int truth = PyObject_IsTrue(result);
     Py_DECREF(result);
     return truth;
+}
+
+int override_int32(PyObject* result) {
+    if (result == nullptr) return 0;
+    int value = 0;
+    bool ok = to_int32(result, value);
+    Py_DECREF(result);
+    return ok ? value : 0;
 }
 
 PyObject* override_tuple_or_none(PyObject* result) {

@@ -1,8 +1,16 @@
 // Python-level overrides of native slots. A slot of a subclassable type that is
 // called with its dispatch flag 0 first asks find_override whether the
-// object's class replaced the method; if so the slot calls the replacement and
-// converts its result instead of running its own body.
+// object's class replaced the method; if so the slot calls the replacement
+// through call_override and converts its result instead of running its own
+// body:
+//
+//     Override found = find_override(self, skip_dispatch, "to_int", method_to_int);
+//     if (found.failed()) return 0;
+//     if (found) return call_override(found, override_int32);
+//     return own body;
 #pragma once
+
+#include <type_traits>
 
 #include "korvex/common/python.hpp"
 
@@ -15,26 +23,61 @@ inline bool may_override(PyObject* self) {
     return type->tp_dictoffset != 0 || (type->tp_flags & (Py_TPFLAGS_IS_ABSTRACT | Py_TPFLAGS_HEAPTYPE)) != 0;
 }
 
-// Looks up `name` on self. Returns a new reference to the attribute when it is
-// anything other than the built-in method whose C implementation is `own` (a
-// bound method is unwrapped to its function for the test); returns null with
-// no exception when there is no override, and null with an exception when the
-// lookup failed.
-PyObject* lookup_override(PyObject* self, const char* name, void* own);
+// The outcome of a look-up: the slot runs its own body, calls the override
+// (`method`, a new reference that call_override releases), or fails (the
+// look-up raised; the exception is set).
+struct Override {
+    enum class Outcome { own_body, found, failed };
+    Outcome outcome;
+    PyObject* method;
 
-// The usual entry: no lookup when the flag is set or the type cannot override.
-inline PyObject* find_override(PyObject* self, int skip_dispatch, const char* name, void* own) {
-    if (skip_dispatch || !may_override(self)) return nullptr;
-    return lookup_override(self, name, own);
+    explicit operator bool() const { return outcome == Outcome::found; }
+    bool failed() const { return outcome == Outcome::failed; }
+};
+
+// Looks up `name` on self. Any attribute other than the built-in method whose
+// C implementation is `own` (a bound method is unwrapped to its function for
+// the test) is an override.
+Override lookup_override(PyObject* self, const char* name, void* own);
+
+// The usual entry: no look-up when the flag is set or the type cannot override.
+template <class Function>
+inline Override find_override(PyObject* self, int skip_dispatch, const char* name, Function* own) {
+    if (skip_dispatch || !may_override(self)) return {Override::Outcome::own_body, nullptr};
+    return lookup_override(self, name, reinterpret_cast<void*>(own));
+}
+template <class Object, class Function>
+    requires(!std::is_same_v<Object, PyObject>)
+inline Override find_override(Object* self, int skip_dispatch, const char* name, Function* own) {
+    return find_override(reinterpret_cast<PyObject*>(self), skip_dispatch, name, own);
 }
 
-// Result conversions for a slot that called an override. Each takes the
-// override's result (a new reference, or null when the call failed) and
-// consumes it.
+// Calls the override found with the slot's object arguments, releases it,
+// and hands the result (a new reference, or null when the call failed) to
+// `convert`, whose return value is the slot's.
+template <class Convert, class... Args>
+inline auto call_override(Override found, Convert convert, Args*... args) {
+    PyObject* stack[] = {nullptr, reinterpret_cast<PyObject*>(args)...};
+    PyObject* result =
+        PyObject_Vectorcall(found.method, stack + 1, sizeof...(Args) | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
+    Py_DECREF(found.method);
+    return convert(result);
+}
+
+// Result conversions for call_override. Each consumes the override's result.
+
+// The result as it is.
+inline PyObject* override_result(PyObject* result) { return result; }
+
+// The result dropped; a failure of the call stays set.
+inline void override_ignored(PyObject* result) { Py_XDECREF(result); }
 
 // The truth value of the result for the int slots: 1 or 0, or -1 with the
 // exception set when the call or the truth test failed.
 int override_truth(PyObject* result);
+
+// The result by the 32-bit integer rule; 0 with the exception set on failure.
+int override_int32(PyObject* result);
 
 // The result itself when it is an exact tuple or None; otherwise TypeError
 // "Expected tuple, got <type name>".

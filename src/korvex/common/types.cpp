@@ -6,6 +6,32 @@
 
 namespace korvex {
 
+PyTypeObject static_type(const TypeSlots& slots) {
+    PyTypeObject type{};
+    PyVarObject head[] = {PyVarObject_HEAD_INIT(nullptr, 0)};
+    type.ob_base = head[0];
+    type.tp_name = slots.name;
+    type.tp_basicsize = slots.basicsize;
+    type.tp_flags = slots.flags;
+    type.tp_dealloc = slots.dealloc;
+    type.tp_repr = slots.repr;
+    type.tp_as_number = slots.as_number;
+    type.tp_as_sequence = slots.as_sequence;
+    type.tp_as_mapping = slots.as_mapping;
+    type.tp_hash = slots.hash;
+    type.tp_traverse = slots.traverse;
+    type.tp_clear = slots.clear;
+    type.tp_richcompare = slots.richcompare;
+    type.tp_iter = slots.iter;
+    type.tp_methods = slots.methods;
+    type.tp_getset = slots.getset;
+    type.tp_init = slots.init;
+    type.tp_new = slots.new_;
+    type.tp_free = (slots.flags & Py_TPFLAGS_HAVE_GC) != 0 ? PyObject_GC_Del : PyObject_Free;
+    type.tp_vectorcall = slots.vectorcall;
+    return type;
+}
+
 int publish_type(PyObject* module, PyTypeObject* type, void* vtable) {
     if (PyType_Ready(type) < 0) return -1;
     if (vtable != nullptr) {

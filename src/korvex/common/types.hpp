@@ -8,13 +8,59 @@
 
 namespace korvex {
 
-// A statically allocated type object with every slot empty; the module fills
-// the slots it uses before readying it.
-inline PyTypeObject static_type() {
-    PyTypeObject type{};
-    PyVarObject head[] = {PyVarObject_HEAD_INIT(nullptr, 0)};
-    type.ob_base = head[0];
-    return type;
+// The slots a module fills in its static type, by name. Everything left out
+// stays empty, so the interpreter inherits or refuses it as for any static
+// type. A slot struct in, a type object ready for publish_type out:
+//
+//     PyTypeObject image_type = korvex::static_type({
+//         .name = "korvex.image.image.Image",
+//         .basicsize = sizeof(ImageObject),
+//         .dealloc = tp_dealloc,
+//         ...
+//     });
+//
+// Designated initialisers must follow the member order below, so a slot given
+// twice or under the wrong name does not compile.
+struct TypeSlots {
+    const char* name;
+    Py_ssize_t basicsize;
+    unsigned long flags = Py_TPFLAGS_DEFAULT;
+    destructor dealloc = nullptr;
+    reprfunc repr = nullptr;
+    PyNumberMethods* as_number = nullptr;
+    PySequenceMethods* as_sequence = nullptr;
+    PyMappingMethods* as_mapping = nullptr;
+    hashfunc hash = nullptr;
+    traverseproc traverse = nullptr;
+    inquiry clear = nullptr;
+    richcmpfunc richcompare = nullptr;
+    getiterfunc iter = nullptr;
+    PyMethodDef* methods = nullptr;
+    PyGetSetDef* getset = nullptr;
+    initproc init = nullptr;
+    newfunc new_ = nullptr;
+    vectorcallfunc vectorcall = nullptr;
+};
+
+// The type object for `slots`. Its memory is released by the allocator that
+// matches its flags (the collector's for Py_TPFLAGS_HAVE_GC types).
+PyTypeObject static_type(const TypeSlots& slots);
+
+// The sequence and mapping slot blocks of an indexable type; the slots not
+// given stay empty.
+inline PySequenceMethods sequence_slots(lenfunc length, ssizeargfunc item = nullptr) {
+    PySequenceMethods slots{};
+    slots.sq_length = length;
+    slots.sq_item = item;
+    return slots;
+}
+inline PyMappingMethods mapping_slots(lenfunc length, binaryfunc subscript = nullptr,
+                                      objobjargproc ass_subscript = nullptr) {
+    PyMappingMethods slots{};
+    slots.mp_length = length;
+    slots.mp_subscript = subscript;
+    slots.mp_ass_subscript = ass_subscript;
+    return slots;
 }
 
 // Readies `type`, stores its native table under __pyx_vtable__ (a capsule with

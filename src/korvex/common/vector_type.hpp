@@ -92,12 +92,9 @@ public:
     static constexpr std::size_t N = Traits::size;
     static constexpr int pool_capacity = 1000;
 
-    static inline PyTypeObject type = static_type();
-
     // Readies the type and publishes it with `table` as its native table.
     static int publish(PyObject* module, Table* native_table) {
         table = native_table;
-        prepare_type();
         return publish_type(module, &type, native_table);
     }
 
@@ -133,15 +130,8 @@ public:
     static PyObject* cfrom_tuple(PyObject* tuple) { return from_items(tuple, "tuple index out of range"); }
     static PyObject* cfrom_own(Object* other) { return box(other->data); }
 
-    static VectorSlots<Object> slots() {
-        return {
-            slot_add,          slot_sub,           slot_iadd,     slot_isub,       slot_imul,
-            slot_sadd,         slot_sadd_dispatch, slot_get_tuple, slot_c_get_tuple, slot_to_round,
-            slot_get_round,    slot_to_abs,        slot_get_abs,  slot_to_neg,     slot_get_neg,
-            slot_get_int_tuple, slot_get_rounded_tuple, slot_copy, slot_to_normalized, slot_get_normalized,
-            slot_distance_to,  slot_distance_squared_to, slot_dot,
-        };
-    }
+    // The shared block of the native table (declared after the slot bodies).
+    static VectorSlots<Object> slots();
 
     // Only types whose traits declare a cross product have this slot.
     static PyObject* slot_cross(Object* self, Object* other, int)
@@ -166,7 +156,7 @@ private:
         return true;
     }
 
-    static void dealloc(PyObject* self) {
+    static void tp_dealloc(PyObject* self) {
         if (pool_size < pool_capacity)
             pool[pool_size++] = as_object(self);
         else
@@ -178,11 +168,8 @@ private:
     static PyObject* from_items(PyObject* sequence, const char* too_short) {
         Struct data{};
         for (std::size_t i = 0; i < N; ++i) {
-            if (static_cast<std::size_t>(Py_SIZE(sequence)) <= i) {
-                PyErr_SetString(PyExc_IndexError, too_short);
-                return nullptr;
-            }
-            PyObject* item = Py_NewRef(PySequence_Fast_ITEMS(sequence)[i]);
+            PyObject* item = list_or_tuple_item(sequence, static_cast<Py_ssize_t>(i), too_short);
+            if (item == nullptr) return nullptr;
             bool ok = to_scalar(item, vec::at<Traits>(data, i));
             Py_DECREF(item);
             if (!ok) return nullptr;
@@ -270,7 +257,7 @@ private:
         return -1;
     }
 
-    static PyObject* vectorcall(PyObject*, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+    static PyObject* tp_vectorcall(PyObject*, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
         Object* self = allocate();
         if (self == nullptr) return nullptr;
         if (init_impl(self, args, PyVectorcall_NARGS(nargsf), kwnames) < 0) {
@@ -288,16 +275,11 @@ private:
     // Object creation on its own ignores its arguments.
     static PyObject* tp_new(PyTypeObject*, PyObject*, PyObject*) { return reinterpret_cast<PyObject*>(allocate()); }
 
-    // --- slot bodies ------------------------------------------------------------
-
-    static PyObject* slot_add(Object* a, Object* b) { return box(vec::add<Traits>(a->data, b->data)); }
-    static PyObject* slot_sub(Object* a, Object* b) { return box(vec::sub<Traits>(a->data, b->data)); }
-    static void slot_iadd(Object* a, Object* b) { vec::iadd<Traits>(&a->data, b->data); }
-    static void slot_isub(Object* a, Object* b) { vec::isub<Traits>(&a->data, b->data); }
-    static void slot_imul(Object* a, Object* b) { vec::imul<Traits>(&a->data, b->data); }
-    // The sum is formed before it is stored, so self may be an operand.
-    static void slot_sadd(Object* self, Object* a, Object* b) { self->data = vec::add<Traits>(a->data, b->data); }
-    static void slot_sadd_dispatch(Object* self, Object* a, Object* b, int) { slot_sadd(self, a, b); }
+    // --- native slots ----------------------------------------------------------------
+    //
+    // The bodies are compositions of the value maths: each slot of the shared
+    // block is named once, in native_slots, and the Python methods are
+    // generated from that table's members.
 
     static PyObject* slot_c_get_tuple(Object* self) {
         PyObject* tuple = PyTuple_New(N);
@@ -312,9 +294,10 @@ private:
         }
         return tuple;
     }
-    static PyObject* slot_get_tuple(Object* self, int) { return slot_c_get_tuple(self); }
 
-    static PyObject* int_tuple(const Struct& data) {
+    template <Struct (*Transform)(Struct)>
+    static PyObject* int_tuple(Object* self, int) {
+        const Struct data = Transform(self->data);
         int values[N];
         for (std::size_t i = 0; i < N; ++i)
             if (!truncate_to_int32(static_cast<double>(vec::at<Traits>(data, i)), values[i])) return nullptr;
@@ -330,9 +313,15 @@ private:
         }
         return tuple;
     }
-    static PyObject* slot_get_int_tuple(Object* self, int) { return int_tuple(self->data); }
-    static PyObject* slot_get_rounded_tuple(Object* self, int) { return int_tuple(vec::round<Traits>(self->data)); }
 
+    template <Struct (*Operation)(Struct, Struct)>
+    static PyObject* combined(Object* a, Object* b) {
+        return box(Operation(a->data, b->data));
+    }
+    template <void (*Operation)(Struct*, Struct)>
+    static void updated(Object* a, Object* b) {
+        Operation(&a->data, b->data);
+    }
     template <Struct (*Transform)(Struct)>
     static PyObject* in_place(Object* self, int) {
         self->data = Transform(self->data);
@@ -342,39 +331,62 @@ private:
     static PyObject* copying(Object* self, int) {
         return box(Transform(self->data));
     }
+    template <double (*Measure)(Struct, Struct)>
+    static double measured(Object* a, Object* b, int) {
+        return Measure(a->data, b->data);
+    }
     static Struct identity(Struct v) { return v; }
 
-    static constexpr auto slot_to_round = in_place<vec::round<Traits>>;
-    static constexpr auto slot_get_round = copying<vec::round<Traits>>;
-    static constexpr auto slot_to_abs = in_place<vec::abs<Traits>>;
-    static constexpr auto slot_get_abs = copying<vec::abs<Traits>>;
-    static constexpr auto slot_to_neg = in_place<vec::neg<Traits>>;
-    static constexpr auto slot_get_neg = copying<vec::neg<Traits>>;
-    static constexpr auto slot_to_normalized = in_place<vec::normalize<Traits>>;
-    static constexpr auto slot_get_normalized = copying<vec::normalize<Traits>>;
-    static constexpr auto slot_copy = copying<identity>;
+    // The sum is formed before it is stored, so self may be an operand.
+    static void slot_sadd(Object* self, Object* a, Object* b) { self->data = vec::add<Traits>(a->data, b->data); }
 
-    static double slot_distance_to(Object* a, Object* b, int) { return vec::distance_to<Traits>(a->data, b->data); }
-    static double slot_distance_squared_to(Object* a, Object* b, int) {
-        return vec::distance_squared_to<Traits>(a->data, b->data);
-    }
-    static double slot_dot(Object* a, Object* b, int) { return vec::dot<Traits>(a->data, b->data); }
+    static constexpr VectorSlots<Object> native_slots = {
+        ._add = combined<vec::add<Traits>>,
+        ._sub = combined<vec::sub<Traits>>,
+        ._iadd = updated<vec::iadd<Traits>>,
+        ._isub = updated<vec::isub<Traits>>,
+        ._imul = updated<vec::imul<Traits>>,
+        ._sadd = slot_sadd,
+        .sadd = [](Object* self, Object* a, Object* b, int) { slot_sadd(self, a, b); },
+        .get_tuple = [](Object* self, int) { return slot_c_get_tuple(self); },
+        .c_get_tuple = slot_c_get_tuple,
+        .to_round = in_place<vec::round<Traits>>,
+        .get_round = copying<vec::round<Traits>>,
+        .to_abs = in_place<vec::abs<Traits>>,
+        .get_abs = copying<vec::abs<Traits>>,
+        .to_neg = in_place<vec::neg<Traits>>,
+        .get_neg = copying<vec::neg<Traits>>,
+        .get_int_tuple = int_tuple<identity>,
+        .get_rounded_tuple = int_tuple<vec::round<Traits>>,
+        .copy = copying<identity>,
+        .to_normalized = in_place<vec::normalize<Traits>>,
+        .get_normalized = copying<vec::normalize<Traits>>,
+        .distance_to = measured<vec::distance_to<Traits>>,
+        .distance_squared_to = measured<vec::distance_squared_to<Traits>>,
+        .dot = measured<vec::dot<Traits>>,
+    };
 
     // --- Python methods -----------------------------------------------------------
 
     using Fastcall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 
-    template <FixedString Name, PyObject* (*Slot)(Object*, int)>
+    using Slots = VectorSlots<Object>;
+
+    // A method that calls the slot `Member` of native_slots with the dispatch
+    // flag set; the slot is a constant, so the call is direct.
+    template <FixedString Name, PyObject* (*Slots::*Member)(Object*, int)>
     static PyObject* method_no_args(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
         if (!parse(signature(Name.value), args, nargs, kwnames)) return nullptr;
-        return Slot(as_object(self), 1);
+        constexpr auto slot = native_slots.*Member;
+        return slot(as_object(self), 1);
     }
 
-    template <FixedString Name, double (*Slot)(Object*, Object*, int)>
+    template <FixedString Name, double (*Slots::*Member)(Object*, Object*, int)>
     static PyObject* method_measure(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
         Object* other = nullptr;
         if (!parse(signature(Name.value, "other"), args, nargs, kwnames, typed(other, &type))) return nullptr;
-        return PyFloat_FromDouble(Slot(as_object(self), other, 1));
+        constexpr auto slot = native_slots.*Member;
+        return PyFloat_FromDouble(slot(as_object(self), other, 1));
     }
 
     static PyObject* method_cross(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames)
@@ -388,7 +400,7 @@ private:
     static PyObject* method_deepcopy(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
         PyObject* memo = nullptr;
         if (!parse(signature("__deepcopy__", "memo"), args, nargs, kwnames, memo)) return nullptr;
-        return slot_copy(as_object(self), 1);
+        return native_slots.copy(as_object(self), 1);
     }
 
     static PyObject* method_sadd(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -471,27 +483,35 @@ private:
     static PyMethodDef method(const char* name, int extra_flags = 0) {
         return fastcall_method(name, Function, extra_flags);
     }
+    template <FixedString Name, auto Member>
+    static PyMethodDef no_args() {
+        return method<method_no_args<Name, Member>>(Name.value);
+    }
+    template <FixedString Name, auto Member>
+    static PyMethodDef measure() {
+        return method<method_measure<Name, Member>>(Name.value);
+    }
 
     static auto make_methods() {
-        std::array<PyMethodDef, 26> common{
-            method<method_no_args<"to_normalized", slot_to_normalized>>("to_normalized"),
-            method<method_no_args<"get_normalized", slot_get_normalized>>("get_normalized"),
-            method<method_no_args<"to_round", slot_to_round>>("to_round"),
-            method<method_no_args<"get_round", slot_get_round>>("get_round"),
-            method<method_no_args<"to_abs", slot_to_abs>>("to_abs"),
-            method<method_no_args<"get_abs", slot_get_abs>>("get_abs"),
-            method<method_no_args<"to_neg", slot_to_neg>>("to_neg"),
-            method<method_no_args<"get_neg", slot_get_neg>>("get_neg"),
-            method<method_no_args<"get_tuple", slot_get_tuple>>("get_tuple"),
-            method<method_no_args<"get_int_tuple", slot_get_int_tuple>>("get_int_tuple"),
-            method<method_no_args<"get_rounded_tuple", slot_get_rounded_tuple>>("get_rounded_tuple"),
-            method<method_no_args<"copy", slot_copy>>("copy"),
-            method<method_no_args<"__copy__", slot_copy>>("__copy__"),
+        const auto common = std::to_array<PyMethodDef>({
+            no_args<"to_normalized", &Slots::to_normalized>(),
+            no_args<"get_normalized", &Slots::get_normalized>(),
+            no_args<"to_round", &Slots::to_round>(),
+            no_args<"get_round", &Slots::get_round>(),
+            no_args<"to_abs", &Slots::to_abs>(),
+            no_args<"get_abs", &Slots::get_abs>(),
+            no_args<"to_neg", &Slots::to_neg>(),
+            no_args<"get_neg", &Slots::get_neg>(),
+            no_args<"get_tuple", &Slots::get_tuple>(),
+            no_args<"get_int_tuple", &Slots::get_int_tuple>(),
+            no_args<"get_rounded_tuple", &Slots::get_rounded_tuple>(),
+            no_args<"copy", &Slots::copy>(),
+            no_args<"__copy__", &Slots::copy>(),
             method<method_deepcopy>("__deepcopy__"),
             method<method_sadd>("sadd"),
-            method<method_measure<"distance_to", slot_distance_to>>("distance_to"),
-            method<method_measure<"distance_squared_to", slot_distance_squared_to>>("distance_squared_to"),
-            method<method_measure<"dot", slot_dot>>("dot"),
+            measure<"distance_to", &Slots::distance_to>(),
+            measure<"distance_squared_to", &Slots::distance_squared_to>(),
+            measure<"dot", &Slots::dot>(),
             method<factory_own>(Traits::own_factory, METH_STATIC),
             method<factory_tuple>("from_tuple", METH_STATIC),
             method<factory_list>("from_list", METH_STATIC),
@@ -499,7 +519,7 @@ private:
             method<factory_floats>("from_floats", METH_STATIC),
             method<factory_components>(Traits::components_factory, METH_STATIC),
             KORVEX_PICKLE_REFUSAL(PickleRefusal::VectorData),
-        };
+        });
         std::array<PyMethodDef, Traits::has_cross ? 1 : 0> extras{};
         if constexpr (Traits::has_cross) extras[0] = method<method_cross>("cross");
         return detail::concat(common, extras, std::array<PyMethodDef, 1>{PyMethodDef{nullptr, nullptr, 0, nullptr}});
@@ -664,7 +684,7 @@ private:
 
     // Equality with any other type is False, never NotImplemented; ordering is
     // left undefined.
-    static PyObject* richcompare(PyObject* a, PyObject* b, int op) {
+    static PyObject* tp_richcompare(PyObject* a, PyObject* b, int op) {
         if (op != Py_EQ && op != Py_NE) Py_RETURN_NOTIMPLEMENTED;
         bool equal = false;
         if (is_vector(a) && is_vector(b)) {
@@ -675,13 +695,13 @@ private:
         return PyBool_FromLong(equal == (op == Py_EQ));
     }
 
-    static Py_hash_t hash(PyObject* self) {
+    static Py_hash_t tp_hash(PyObject* self) {
         double values[N];
         for (std::size_t i = 0; i < N; ++i) values[i] = static_cast<double>(vec::at<Traits>(data_of(self), i));
         return detail::hash_doubles(values, N);
     }
 
-    static PyObject* repr(PyObject* self) {
+    static PyObject* tp_repr(PyObject* self) {
         char text[32 * (N + 1)];
         int length = snprintf(text, sizeof text, "%s(", Traits::class_name);
         for (std::size_t i = 0; i < N; ++i) {
@@ -731,40 +751,31 @@ private:
         return 0;
     }
 
-    static inline PySequenceMethods sequence_methods = [] {
-        PySequenceMethods m{};
-        m.sq_length = sq_length;
-        m.sq_item = sq_item;
-        return m;
-    }();
+    static inline PySequenceMethods sequence_methods = sequence_slots(sq_length, sq_item);
+    static inline PyMappingMethods mapping_methods = mapping_slots(sq_length, mp_subscript, mp_ass_subscript);
 
-    static inline PyMappingMethods mapping_methods = [] {
-        PyMappingMethods m{};
-        m.mp_length = sq_length;
-        m.mp_subscript = mp_subscript;
-        m.mp_ass_subscript = mp_ass_subscript;
-        return m;
-    }();
-
-    static void prepare_type() {
-        type.tp_name = Traits::type_name;
-        type.tp_basicsize = sizeof(Object);
-        type.tp_itemsize = 0;
-        type.tp_dealloc = dealloc;
-        type.tp_repr = repr;
-        type.tp_as_number = &number_methods;
-        type.tp_as_sequence = &sequence_methods;
-        type.tp_as_mapping = &mapping_methods;
-        type.tp_hash = hash;
-        type.tp_flags = Py_TPFLAGS_DEFAULT;
-        type.tp_richcompare = richcompare;
-        type.tp_methods = methods.data();
-        type.tp_getset = getsets.data();
-        type.tp_init = tp_init;
-        type.tp_new = tp_new;
-        type.tp_free = PyObject_Free;
-        type.tp_vectorcall = vectorcall;
-    }
+public:
+    static inline PyTypeObject type = static_type({
+        .name = Traits::type_name,
+        .basicsize = sizeof(Object),
+        .dealloc = tp_dealloc,
+        .repr = tp_repr,
+        .as_number = &number_methods,
+        .as_sequence = &sequence_methods,
+        .as_mapping = &mapping_methods,
+        .hash = tp_hash,
+        .richcompare = tp_richcompare,
+        .methods = methods.data(),
+        .getset = getsets.data(),
+        .init = tp_init,
+        .new_ = tp_new,
+        .vectorcall = tp_vectorcall,
+    });
 };
+
+template <class TraitsT>
+VectorSlots<typename TraitsT::Object> VectorType<TraitsT>::slots() {
+    return native_slots;
+}
 
 }  // namespace korvex

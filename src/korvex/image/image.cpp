@@ -11,6 +11,7 @@
 #include "korvex/common/errors.hpp"
 #include "korvex/common/module.hpp"
 #include "korvex/common/pickle.hpp"
+#include "korvex/common/properties.hpp"
 #include "korvex/common/types.hpp"
 
 namespace {
@@ -18,7 +19,7 @@ namespace {
 using korvex::parse;
 using korvex::signature;
 
-PyTypeObject image_type = korvex::static_type();
+extern PyTypeObject image_type;
 extern ImageVTable vtable;
 
 ImageObject* as_image(PyObject* self) { return reinterpret_cast<ImageObject*>(self); }
@@ -49,20 +50,12 @@ PyObject* slot_new(Image raw, ImageNewOptions* options) {
     return reinterpret_cast<PyObject*>(self);
 }
 
-ImageVTable vtable = {slot_new};
+ImageVTable vtable = {.__pyx_new = slot_new};
 
 // From Python an Image is created empty (no pixels, not owning).
 PyObject* tp_new(PyTypeObject*, PyObject*, PyObject*) { return reinterpret_cast<PyObject*>(allocate()); }
 
-int tp_init(PyObject*, PyObject* args, PyObject* kwds) {
-    if (!korvex::reject_keyword_dict("__init__", kwds)) return -1;
-    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
-    if (nargs == 0) return 0;
-    korvex::raise_argument_count("__init__", true, 0, 0, nargs);
-    return -1;
-}
-
-void dealloc(PyObject* self) {
+void tp_dealloc(PyObject* self) {
     ImageObject* image = as_image(self);
     // UnloadImage frees the pixel data with raylib's allocator; it needs no
     // window.
@@ -106,47 +99,33 @@ PyObject* method_gen_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, P
     return reinterpret_cast<PyObject*>(self);
 }
 
-PyMethodDef methods[] = {
+auto methods = korvex::terminated<PyMethodDef>(
     korvex::fastcall_method("gen_color", method_gen_color, METH_STATIC),
-    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::Unconvertible),
-    {nullptr, nullptr, 0, nullptr},
-};
+    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::Unconvertible));
 
 // --- properties ---------------------------------------------------------------------
 
-template <int Image::* field>
-PyObject* get_field(PyObject* self, void*) {
-    return PyLong_FromLong(as_image(self)->_raw.*field);
-}
+using korvex::get_integer;
+using korvex::property;
 
-PyObject* get_is_owner(PyObject* self, void*) { return PyBool_FromLong(as_image(self)->is_owner); }
+auto getsets = korvex::terminated<PyGetSetDef>(
+    property("width", get_integer<&ImageObject::_raw, &Image::width>),
+    property("height", get_integer<&ImageObject::_raw, &Image::height>),
+    property("mipmaps", get_integer<&ImageObject::_raw, &Image::mipmaps>),
+    property("format", get_integer<&ImageObject::_raw, &Image::format>),
+    property("is_owner", korvex::get_flag<&ImageObject::is_owner>));
 
-PyGetSetDef getsets[] = {
-    {"width", get_field<&Image::width>, nullptr, nullptr, nullptr},
-    {"height", get_field<&Image::height>, nullptr, nullptr, nullptr},
-    {"mipmaps", get_field<&Image::mipmaps>, nullptr, nullptr, nullptr},
-    {"format", get_field<&Image::format>, nullptr, nullptr, nullptr},
-    {"is_owner", get_is_owner, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+PyTypeObject image_type = korvex::static_type({
+    .name = "korvex.image.image.Image",
+    .basicsize = sizeof(ImageObject),
+    .dealloc = tp_dealloc,
+    .methods = methods.data(),
+    .getset = getsets.data(),
+    .init = korvex::init_without_arguments,
+    .new_ = tp_new,
+});
 
-void prepare_type() {
-    image_type.tp_name = "korvex.image.image.Image";
-    image_type.tp_basicsize = sizeof(ImageObject);
-    image_type.tp_itemsize = 0;
-    image_type.tp_dealloc = dealloc;
-    image_type.tp_flags = Py_TPFLAGS_DEFAULT;
-    image_type.tp_methods = methods;
-    image_type.tp_getset = getsets;
-    image_type.tp_init = tp_init;
-    image_type.tp_new = tp_new;
-    image_type.tp_free = PyObject_Free;
-}
-
-int exec_image(PyObject* module) {
-    prepare_type();
-    return korvex::publish_type(module, &image_type, &vtable);
-}
+int exec_image(PyObject* module) { return korvex::publish_type(module, &image_type, &vtable); }
 
 }  // namespace
 

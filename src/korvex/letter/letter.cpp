@@ -11,7 +11,7 @@
 
 namespace {
 
-PyTypeObject glyph_info_type = korvex::static_type();
+extern PyTypeObject glyph_info_type;
 PyTypeObject* image_type = nullptr;
 ImageVTable* image_table = nullptr;
 extern GlyphInfoVTable vtable;
@@ -47,45 +47,39 @@ PyObject* slot_new(GlyphInfo raw) {
     return self;
 }
 
-GlyphInfoVTable vtable = {slot_new};
+GlyphInfoVTable vtable = {.__pyx_new = slot_new};
 
-int traverse(PyObject* self, visitproc visit, void* arg) {
+int tp_traverse(PyObject* self, visitproc visit, void* arg) {
     Py_VISIT(as_glyph(self)->_image);
     return 0;
 }
 
-int clear(PyObject* self) {
+int tp_clear(PyObject* self) {
     Py_CLEAR(as_glyph(self)->_image);
     as_glyph(self)->_image = Py_NewRef(Py_None);
     return 0;
 }
 
-void dealloc(PyObject* self) {
+void tp_dealloc(PyObject* self) {
     PyObject_GC_UnTrack(self);
     Py_CLEAR(as_glyph(self)->_image);
     Py_TYPE(self)->tp_free(self);
 }
 
-PyMethodDef methods[] = {
-    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::Unconvertible),
-    {nullptr, nullptr, 0, nullptr},
-};
+auto methods = korvex::terminated<PyMethodDef>(KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::Unconvertible));
 
-void prepare_type() {
-    glyph_info_type.tp_name = "korvex.letter.letter.GlyphInfo";
-    glyph_info_type.tp_basicsize = sizeof(GlyphInfoObject);
-    glyph_info_type.tp_itemsize = 0;
-    glyph_info_type.tp_dealloc = dealloc;
-    glyph_info_type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC;
-    glyph_info_type.tp_traverse = traverse;
-    glyph_info_type.tp_clear = clear;
-    glyph_info_type.tp_methods = methods;
-    glyph_info_type.tp_new = tp_new;
-    glyph_info_type.tp_free = PyObject_GC_Del;
-}
+PyTypeObject glyph_info_type = korvex::static_type({
+    .name = "korvex.letter.letter.GlyphInfo",
+    .basicsize = sizeof(GlyphInfoObject),
+    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
+    .dealloc = tp_dealloc,
+    .traverse = tp_traverse,
+    .clear = tp_clear,
+    .methods = methods.data(),
+    .new_ = tp_new,
+});
 
 int exec_letter(PyObject* module) {
-    prepare_type();
     if (korvex::publish_type(module, &glyph_info_type, &vtable) < 0) return -1;
     return korvex::bind_type<ImageObject>(image_module_name, "Image", image_type, image_table) ? 0 : -1;
 }

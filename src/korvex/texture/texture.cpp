@@ -8,6 +8,7 @@
 #include "korvex/common/errors.hpp"
 #include "korvex/common/module.hpp"
 #include "korvex/common/pickle.hpp"
+#include "korvex/common/properties.hpp"
 #include "korvex/common/types.hpp"
 #include "korvex/image/image.hpp"
 
@@ -17,7 +18,7 @@ using korvex::parse;
 using korvex::signature;
 using korvex::typed;
 
-PyTypeObject texture_type = korvex::static_type();
+extern PyTypeObject texture_type;
 PyTypeObject* image_type = nullptr;
 ImageVTable* image_table = nullptr;
 extern TextureVTable vtable;
@@ -85,20 +86,17 @@ void slot_unload(TextureObject* self) {
     self->is_owner = 0;
 }
 
-TextureVTable vtable = {slot_new, slot_load, slot_load_from_image, slot_unload};
+TextureVTable vtable = {
+    .__pyx_new = slot_new,
+    .c_load = slot_load,
+    .c_load_from_image = slot_load_from_image,
+    .c_unload = slot_unload,
+};
 
 // From Python a Texture is created empty (id 0, not owning).
 PyObject* tp_new(PyTypeObject*, PyObject*, PyObject*) { return reinterpret_cast<PyObject*>(allocate()); }
 
-int tp_init(PyObject*, PyObject* args, PyObject* kwds) {
-    if (!korvex::reject_keyword_dict("__init__", kwds)) return -1;
-    const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
-    if (nargs == 0) return 0;
-    korvex::raise_argument_count("__init__", true, 0, 0, nargs);
-    return -1;
-}
-
-void dealloc(PyObject* self) {
+void tp_dealloc(PyObject* self) {
     slot_unload(as_texture(self));
     Py_TYPE(self)->tp_free(self);
 }
@@ -124,50 +122,36 @@ PyObject* method_unload(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
     Py_RETURN_NONE;
 }
 
-PyMethodDef methods[] = {
+auto methods = korvex::terminated<PyMethodDef>(
     korvex::fastcall_method("load", method_load, METH_STATIC),
     korvex::fastcall_method("load_from_image", method_load_from_image, METH_STATIC),
     korvex::fastcall_method("unload", method_unload),
-    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct),
-    {nullptr, nullptr, 0, nullptr},
-};
+    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
 
 // --- properties ---------------------------------------------------------------------
 
-PyObject* get_id(PyObject* self, void*) { return PyLong_FromUnsignedLong(as_texture(self)->_raw.id); }
+using korvex::get_integer;
+using korvex::property;
 
-template <int Texture::* field>
-PyObject* get_field(PyObject* self, void*) {
-    return PyLong_FromLong(as_texture(self)->_raw.*field);
-}
+auto getsets = korvex::terminated<PyGetSetDef>(
+    property("id", get_integer<&TextureObject::_raw, &Texture::id>),
+    property("width", get_integer<&TextureObject::_raw, &Texture::width>),
+    property("height", get_integer<&TextureObject::_raw, &Texture::height>),
+    property("mipmaps", get_integer<&TextureObject::_raw, &Texture::mipmaps>),
+    property("format", get_integer<&TextureObject::_raw, &Texture::format>),
+    property("is_owner", korvex::get_flag<&TextureObject::is_owner>));
 
-PyObject* get_is_owner(PyObject* self, void*) { return PyBool_FromLong(as_texture(self)->is_owner); }
-
-PyGetSetDef getsets[] = {
-    {"id", get_id, nullptr, nullptr, nullptr},
-    {"width", get_field<&Texture::width>, nullptr, nullptr, nullptr},
-    {"height", get_field<&Texture::height>, nullptr, nullptr, nullptr},
-    {"mipmaps", get_field<&Texture::mipmaps>, nullptr, nullptr, nullptr},
-    {"format", get_field<&Texture::format>, nullptr, nullptr, nullptr},
-    {"is_owner", get_is_owner, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
-
-void prepare_type() {
-    texture_type.tp_name = "korvex.texture.texture.Texture";
-    texture_type.tp_basicsize = sizeof(TextureObject);
-    texture_type.tp_itemsize = 0;
-    texture_type.tp_dealloc = dealloc;
-    texture_type.tp_flags = Py_TPFLAGS_DEFAULT;
-    texture_type.tp_methods = methods;
-    texture_type.tp_getset = getsets;
-    texture_type.tp_init = tp_init;
-    texture_type.tp_new = tp_new;
-    texture_type.tp_free = PyObject_Free;
-}
+PyTypeObject texture_type = korvex::static_type({
+    .name = "korvex.texture.texture.Texture",
+    .basicsize = sizeof(TextureObject),
+    .dealloc = tp_dealloc,
+    .methods = methods.data(),
+    .getset = getsets.data(),
+    .init = korvex::init_without_arguments,
+    .new_ = tp_new,
+});
 
 int exec_texture(PyObject* module) {
-    prepare_type();
     if (korvex::publish_type(module, &texture_type, &vtable) < 0) return -1;
     return korvex::bind_type<ImageObject>(image_module_name, "Image", image_type, image_table) ? 0 : -1;
 }

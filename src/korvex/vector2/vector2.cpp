@@ -24,15 +24,15 @@ struct Vector2Traits : Vector2Math {
 using Impl = korvex::VectorType<Vector2Traits>;
 
 Vector2VTable vtable = {
-    Impl::from_components<double>,
-    Impl::cfrom_struct,
-    Impl::cfrom_list,
-    Impl::from_components<int>,
-    Impl::from_components<float>,
-    Impl::cfrom_tuple,
-    Impl::cfrom_own,
-    Impl::from_components<double>,
-    Impl::slots(),
+    .__pyx_new = Impl::from_components<double>,
+    .cfrom_struct = Impl::cfrom_struct,
+    .cfrom_list = Impl::cfrom_list,
+    .cfrom_ints = Impl::from_components<int>,
+    .cfrom_floats = Impl::from_components<float>,
+    .cfrom_tuple = Impl::cfrom_tuple,
+    .cfrom_vector2 = Impl::cfrom_own,
+    .cfrom_xy = Impl::from_components<double>,
+    .ops = Impl::slots(),
 };
 
 int exec_vector2(PyObject* module) { return Impl::publish(module, &vtable); }

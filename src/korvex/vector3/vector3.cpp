@@ -33,15 +33,15 @@ struct Vector3Traits : Vector3Math {
 using Impl = korvex::VectorType<Vector3Traits>;
 
 Vector3VTable vtable = {
-    Impl::from_components<double>,
-    Impl::cfrom_list,
-    Impl::from_components<int>,
-    Impl::from_components<float>,
-    Impl::cfrom_tuple,
-    Impl::cfrom_own,
-    Impl::from_components<double>,
-    Impl::slots(),
-    Impl::slot_cross,
+    .__pyx_new = Impl::from_components<double>,
+    .cfrom_list = Impl::cfrom_list,
+    .cfrom_ints = Impl::from_components<int>,
+    .cfrom_floats = Impl::from_components<float>,
+    .cfrom_tuple = Impl::cfrom_tuple,
+    .cfrom_vector3 = Impl::cfrom_own,
+    .cfrom_xyz = Impl::from_components<double>,
+    .ops = Impl::slots(),
+    .cross = Impl::slot_cross,
 };
 
 int exec_vector3(PyObject* module) { return Impl::publish(module, &vtable); }

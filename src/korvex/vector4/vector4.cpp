@@ -25,14 +25,14 @@ struct Vector4Traits : Vector4Math {
 using Impl = korvex::VectorType<Vector4Traits>;
 
 Vector4VTable vtable = {
-    Impl::from_components<double>,
-    Impl::cfrom_list,
-    Impl::from_components<int>,
-    Impl::from_components<float>,
-    Impl::cfrom_tuple,
-    Impl::cfrom_own,
-    Impl::from_components<double>,
-    Impl::slots(),
+    .__pyx_new = Impl::from_components<double>,
+    .cfrom_list = Impl::cfrom_list,
+    .cfrom_ints = Impl::from_components<int>,
+    .cfrom_floats = Impl::from_components<float>,
+    .cfrom_tuple = Impl::cfrom_tuple,
+    .cfrom_vector4 = Impl::cfrom_own,
+    .cfrom_xyzw = Impl::from_components<double>,
+    .ops = Impl::slots(),
 };
 
 int exec_vector4(PyObject* module) { return Impl::publish(module, &vtable); }

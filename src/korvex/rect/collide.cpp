@@ -1,0 +1,358 @@
+// Rect's collision tests and queries: the rules, and one descriptor per entry
+// from which both its native slot and its Python method are generated.
+//
+// A slot called with dispatch flag 0 on a subclass instance lets the
+// subclass's override of the method of the same name answer; the Python
+// method calls its slot with the flag set.
+#include "korvex/common/args.hpp"
+#include "korvex/common/errors.hpp"
+#include "korvex/common/override.hpp"
+#include "korvex/common/pickle.hpp"
+#include "korvex/rect/rect_internal.hpp"
+
+namespace rect_impl {
+
+namespace {
+
+// --- the rules on numbers -------------------------------------------------------------
+
+// Inclusive on every edge; any NaN fails a comparison and so gives false.
+bool point_inside(const Rectangle& r, double px, double py) {
+    return static_cast<double>(r.x) <= px && px <= right_edge(r) && static_cast<double>(r.y) <= py &&
+           py <= bottom_edge(r);
+}
+
+// Exclusive on every edge, the other rectangle's far edges summed in double.
+bool rects_overlap(const Rectangle& r, double ox, double oy, double ow, double oh) {
+    return ox + ow > static_cast<double>(r.x) && ox < right_edge(r) && oy + oh > static_cast<double>(r.y) &&
+           oy < bottom_edge(r);
+}
+
+// Both rectangles' far edges summed in single precision.
+bool rects_overlap(const Rectangle& a, const Rectangle& b) {
+    return b.x + b.width > a.x && a.x + a.width > b.x && b.y + b.height > a.y && a.y + a.height > b.y;
+}
+
+KORVEX_COLD int raise_point_kind() {
+    return raise_value_error("Point must be a Vector2, tuple, or list of length 2");
+}
+
+KORVEX_COLD int raise_rect_kind() {
+    return raise_value_error("rect for collision must be a Rect, Vector4, tuple, or list of length 4");
+}
+
+// The untyped entries read any accepted kind into doubles and compare there.
+int point_numeric(RectObject* self, PyObject* point) {
+    double p[2];
+    if (is_vector2(point)) {
+        if (!vector_components(point, p)) return -1;
+    } else if (is_list_or_tuple(point)) {
+        int read = sequence_components(point, p);
+        if (read < 0) return -1;
+        if (read == 0) return raise_point_kind();
+    } else {
+        return raise_point_kind();
+    }
+    return point_inside(self->_raw, p[0], p[1]);
+}
+
+int rect_numeric(RectObject* self, PyObject* other) {
+    double o[4];
+    if (is_rect(other)) {
+        const Rectangle& r = as_rect(other)->_raw;
+        o[0] = r.x;
+        o[1] = r.y;
+        o[2] = r.width;
+        o[3] = r.height;
+    } else if (is_vector4(other)) {
+        if (!vector_components(other, o)) return -1;
+    } else if (is_list_or_tuple(other)) {
+        int read = sequence_components(other, o);
+        if (read < 0) return -1;
+        if (read == 0) return raise_rect_kind();
+    } else {
+        return raise_rect_kind();
+    }
+    return rects_overlap(self->_raw, o[0], o[1], o[2], o[3]);
+}
+
+// --- the rules on objects ---------------------------------------------------------------
+
+// The typed entries compare the values they read with the interpreter's own
+// comparisons and arithmetic, from the x, y, z, w attributes (Vector2,
+// Vector4) or items 0, 1, 2, 3 (tuple, list), stopping at the first false.
+enum class Source { Attributes, Items };
+
+PyObject* component(PyObject* obj, Source source, int index) {
+    if (source == Source::Attributes) return PyObject_GetAttr(obj, component_names[index]);
+    return item(obj, index);
+}
+
+// An exact tuple or list given to a typed entry must hold the items the
+// entry reads; a shorter one raises IndexError up front (whatever the first
+// comparisons would decide) and nothing past its end is ever read.
+bool long_enough(PyObject* obj, Source source, Py_ssize_t needed) {
+    if (source != Source::Items) return true;
+    const char* message;
+    if (PyTuple_CheckExact(obj))
+        message = "tuple index out of range";
+    else if (PyList_CheckExact(obj))
+        message = "list index out of range";
+    else
+        return true;
+    if (Py_SIZE(obj) >= needed) return true;
+    PyErr_SetString(PyExc_IndexError, message);
+    return false;
+}
+
+// `edge op value` (edge_first) or `value op edge` through the interpreter's
+// comparison, with a fresh Python float of the edge: 1, 0, or -1 on error.
+int compare_edge(double edge, PyObject* value, int op, bool edge_first) {
+    PyObject* number = PyFloat_FromDouble(edge);
+    if (number == nullptr) return -1;
+    int result = edge_first ? PyObject_RichCompareBool(number, value, op) : PyObject_RichCompareBool(value, number, op);
+    Py_DECREF(number);
+    return result;
+}
+
+// One axis of the point rule: position <= p <= far edge, p read once. The
+// rectangle's fields are read at each step, as comparisons may run Python code.
+int point_axis(RectObject* self, PyObject* point, Source source, int axis) {
+    const bool horizontal = axis == 0;
+    PyObject* position = PyFloat_FromDouble(horizontal ? self->_raw.x : self->_raw.y);
+    if (position == nullptr) return -1;
+    PyObject* p = component(point, source, axis);
+    if (p == nullptr) {
+        Py_DECREF(position);
+        return -1;
+    }
+    int result = PyObject_RichCompareBool(position, p, Py_LE);
+    Py_DECREF(position);
+    if (result == 1) result = compare_edge(horizontal ? right_edge(self->_raw) : bottom_edge(self->_raw), p, Py_LE, false);
+    Py_DECREF(p);
+    return result;
+}
+
+template <Source source>
+int point_objects(RectObject* self, PyObject* point) {
+    if (!long_enough(point, source, 2)) return -1;
+    int result = point_axis(self, point, source, 0);
+    if (result != 1) return result;
+    return point_axis(self, point, source, 1);
+}
+
+// One axis of the rectangle rule with the interpreter's arithmetic:
+// position < a + c, then a < far edge. The reads are observable (attributes
+// and items may be computed by Python code), so their number is part of the
+// behaviour: on the horizontal axis of a Vector4 the attribute `a` is read a
+// second time for the second comparison, as the vector's own x would be in
+// Python code written out step by step; the vertical axis and items reuse the
+// value read first.
+int rect_axis(RectObject* self, PyObject* other, Source source, int axis) {
+    const bool horizontal = axis == 0;
+    PyObject* position = PyFloat_FromDouble(horizontal ? self->_raw.x : self->_raw.y);
+    if (position == nullptr) return -1;
+    PyObject* start = component(other, source, axis);
+    PyObject* size = start == nullptr ? nullptr : component(other, source, axis + 2);
+    PyObject* end = size == nullptr ? nullptr : PyNumber_Add(start, size);
+    Py_XDECREF(size);
+    int result = end == nullptr ? -1 : PyObject_RichCompareBool(position, end, Py_LT);
+    Py_DECREF(position);
+    Py_XDECREF(end);
+    if (result == 1) {
+        PyObject* far = PyFloat_FromDouble(horizontal ? right_edge(self->_raw) : bottom_edge(self->_raw));
+        if (far != nullptr && horizontal && source == Source::Attributes) {
+            Py_SETREF(start, component(other, source, axis));
+        }
+        result = far == nullptr || start == nullptr ? -1 : PyObject_RichCompareBool(start, far, Py_LT);
+        Py_XDECREF(far);
+    }
+    Py_XDECREF(start);
+    return result;
+}
+
+template <Source source>
+int rect_objects(RectObject* self, PyObject* other) {
+    if (!long_enough(other, source, 4)) return -1;
+    int result = rect_axis(self, other, source, 0);
+    if (result != 1) return result;
+    return rect_axis(self, other, source, 1);
+}
+
+int rect_rect(RectObject* self, PyObject* other) {
+    if (!is_rect(other)) return korvex::raise_argument_type("other", &rect_type, other) ? 0 : -1;
+    return rects_overlap(self->_raw, as_rect(other)->_raw);
+}
+
+// --- collision entries --------------------------------------------------------------------
+
+// What an entry accepts: the check its Python method's parser makes, and the
+// C type of its native slot's parameter.
+enum class Accepts { anything, vector2_or_none, vector4_or_none, rect, tuple_or_none, list_or_none };
+
+template <Accepts>
+struct SlotParameter {
+    using type = PyObject;
+};
+template <>
+struct SlotParameter<Accepts::vector2_or_none> {
+    using type = Vector2Object;
+};
+template <>
+struct SlotParameter<Accepts::vector4_or_none> {
+    using type = Vector4Object;
+};
+template <>
+struct SlotParameter<Accepts::rect> {
+    using type = RectObject;
+};
+
+template <Accepts accepts>
+decltype(auto) checked(PyObject*& target) {
+    if constexpr (accepts == Accepts::anything) return (target);
+    if constexpr (accepts == Accepts::vector2_or_none) return korvex::typed(target, vector2_type, true);
+    if constexpr (accepts == Accepts::vector4_or_none) return korvex::typed(target, vector4_type, true);
+    if constexpr (accepts == Accepts::rect) return korvex::typed(target, &rect_type);
+    if constexpr (accepts == Accepts::tuple_or_none) return korvex::exactly(target, &PyTuple_Type, true);
+    if constexpr (accepts == Accepts::list_or_none) return korvex::exactly(target, &PyList_Type, true);
+}
+
+// One collision entry: its name, the name of its parameter, what it accepts,
+// and the rule (1 or 0, or -1 with an exception set).
+struct Collision {
+    const char* name;
+    const char* parameter;
+    Accepts accepts;
+    int (*rule)(RectObject* self, PyObject* arg);
+};
+
+constexpr Collision collide_point{"collide_point", "point", Accepts::anything, point_numeric};
+constexpr Collision collide_point_vector2{"collide_point_vector2", "point", Accepts::vector2_or_none,
+                                          point_objects<Source::Attributes>};
+constexpr Collision collide_point_tuple{"collide_point_tuple", "point", Accepts::tuple_or_none,
+                                        point_objects<Source::Items>};
+constexpr Collision collide_point_list{"collide_point_list", "point", Accepts::list_or_none,
+                                       point_objects<Source::Items>};
+constexpr Collision collide_rect{"collide_rect", "other", Accepts::anything, rect_numeric};
+constexpr Collision collide_rect_vector4{"collide_rect_vector4", "other", Accepts::vector4_or_none,
+                                         rect_objects<Source::Attributes>};
+constexpr Collision collide_rect_rect{"collide_rect_rect", "other", Accepts::rect, rect_rect};
+constexpr Collision collide_rect_tuple{"collide_rect_tuple", "other", Accepts::tuple_or_none,
+                                       rect_objects<Source::Items>};
+constexpr Collision collide_rect_list{"collide_rect_list", "other", Accepts::list_or_none,
+                                      rect_objects<Source::Items>};
+
+// The slot and the method generated from a collision descriptor. The int slot
+// reports failure as 0 with the exception set.
+template <const Collision& entry>
+struct CollisionEntry {
+    using Parameter = typename SlotParameter<entry.accepts>::type;
+
+    static int slot(RectObject* self, Parameter* arg, int skip_dispatch) {
+        korvex::Override found = korvex::find_override(self, skip_dispatch, entry.name, method);
+        if (found.failed()) return 0;
+        const int result = found ? korvex::call_override(found, korvex::override_truth, arg)
+                                 : entry.rule(self, reinterpret_cast<PyObject*>(arg));
+        return result < 0 ? 0 : result;
+    }
+
+    static PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        static constexpr auto sig = korvex::signature(entry.name, entry.parameter);
+        PyObject* arg = nullptr;
+        if (!korvex::parse(sig, args, nargs, kwnames, checked<entry.accepts>(arg))) return nullptr;
+        const int result = slot(as_rect(self), reinterpret_cast<Parameter*>(arg), 1);
+        if (result == 0 && PyErr_Occurred()) return nullptr;
+        return PyBool_FromLong(result);
+    }
+
+    static PyMethodDef definition() { return korvex::fastcall_method(entry.name, method); }
+};
+
+// --- query entries --------------------------------------------------------------------------
+
+// One query: its name, its body, and how an override's result is checked.
+struct Query {
+    const char* name;
+    PyObject* (*body)(RectObject* self);
+    PyObject* (*convert_override)(PyObject* result);
+};
+
+PyObject* width_of(RectObject* self) { return PyFloat_FromDouble(self->_raw.width); }
+PyObject* height_of(RectObject* self) { return PyFloat_FromDouble(self->_raw.height); }
+
+PyObject* vector4_of(RectObject* self) {
+    const Rectangle& r = self->_raw;
+    return vector4_table->__pyx_new(r.x, r.y, r.width, r.height);
+}
+
+PyObject* tuple_of(RectObject* self) {
+    const Rectangle& r = self->_raw;
+    return Py_BuildValue("(dddd)", static_cast<double>(r.x), static_cast<double>(r.y), static_cast<double>(r.width),
+                         static_cast<double>(r.height));
+}
+
+PyObject* vector4_or_none(PyObject* result) { return korvex::override_instance_or_none(result, vector4_type); }
+
+constexpr Query get_width{"get_width", width_of, korvex::override_result};
+constexpr Query get_height{"get_height", height_of, korvex::override_result};
+constexpr Query get_vector4{"get_vector4", vector4_of, vector4_or_none};
+constexpr Query get_tuple{"get_tuple", tuple_of, korvex::override_tuple_or_none};
+
+template <const Query& entry>
+struct QueryEntry {
+    static PyObject* slot(RectObject* self, int skip_dispatch) {
+        korvex::Override found = korvex::find_override(self, skip_dispatch, entry.name, method);
+        if (found.failed()) return nullptr;
+        if (found) return korvex::call_override(found, entry.convert_override);
+        return entry.body(self);
+    }
+
+    static PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        static constexpr auto sig = korvex::signature(entry.name);
+        if (!korvex::parse(sig, args, nargs, kwnames)) return nullptr;
+        return slot(as_rect(self), 1);
+    }
+
+    static PyMethodDef definition() { return korvex::fastcall_method(entry.name, method); }
+};
+
+// The method table, in class order, from the descriptors.
+template <const Collision&... collisions>
+struct Collisions {};
+template <const Query&... queries>
+struct Queries {};
+
+template <const Collision&... collisions, const Query&... queries>
+auto method_table(Collisions<collisions...>, Queries<queries...>) {
+    return korvex::terminated<PyMethodDef>(CollisionEntry<collisions>::definition()...,
+                                           QueryEntry<queries>::definition()...,
+                                           KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
+}
+
+auto method_definitions = method_table(
+    Collisions<collide_point, collide_point_vector2, collide_point_tuple, collide_point_list, collide_rect,
+               collide_rect_vector4, collide_rect_rect, collide_rect_tuple, collide_rect_list>{},
+    Queries<get_width, get_height, get_vector4, get_tuple>{});
+
+}  // namespace
+
+RectVTable vtable = {
+    .__pyx_new = slot_new,
+    .get_width = QueryEntry<get_width>::slot,
+    .get_height = QueryEntry<get_height>::slot,
+    .collide_point = CollisionEntry<collide_point>::slot,
+    .collide_point_vector2 = CollisionEntry<collide_point_vector2>::slot,
+    .collide_point_tuple = CollisionEntry<collide_point_tuple>::slot,
+    .collide_point_list = CollisionEntry<collide_point_list>::slot,
+    .collide_rect = CollisionEntry<collide_rect>::slot,
+    .collide_rect_vector4 = CollisionEntry<collide_rect_vector4>::slot,
+    .collide_rect_rect = CollisionEntry<collide_rect_rect>::slot,
+    .collide_rect_tuple = CollisionEntry<collide_rect_tuple>::slot,
+    .collide_rect_list = CollisionEntry<collide_rect_list>::slot,
+    .get_vector4 = QueryEntry<get_vector4>::slot,
+    .get_tuple = QueryEntry<get_tuple>::slot,
+};
+
+PyMethodDef* methods() { return method_definitions.data(); }
+
+}  // namespace rect_impl

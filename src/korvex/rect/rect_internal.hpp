@@ -1,0 +1,110 @@
+// What rect.cpp (the type, its constructor and properties) and collide.cpp (the
+// collision tests, the native table and the methods) share. Private to the
+// rect module: consumers include rect.hpp.
+#pragma once
+
+#include <cstddef>
+
+#include "korvex/common/convert.hpp"
+#include "korvex/common/python.hpp"
+#include "korvex/rect/rect.hpp"
+
+namespace rect_impl {
+
+extern PyTypeObject rect_type;
+extern RectVTable vtable;
+extern PyTypeObject* vector2_type;
+extern Vector2VTable* vector2_table;
+extern PyTypeObject* vector4_type;
+extern Vector4VTable* vector4_table;
+
+// Interned component names, read as attributes of Vector2 and Vector4 objects.
+extern PyObject* component_names[4];
+
+// The Python methods (collide.cpp), and the native constructor (rect.cpp).
+PyMethodDef* methods();
+PyObject* slot_new(Rectangle raw);
+
+inline RectObject* as_rect(PyObject* obj) { return reinterpret_cast<RectObject*>(obj); }
+inline PyObject* as_object(RectObject* rect) { return reinterpret_cast<PyObject*>(rect); }
+inline bool is_rect(PyObject* obj) { return PyObject_TypeCheck(obj, &rect_type); }
+inline bool is_vector2(PyObject* obj) { return PyObject_TypeCheck(obj, vector2_type); }
+inline bool is_vector4(PyObject* obj) { return PyObject_TypeCheck(obj, vector4_type); }
+inline bool is_list_or_tuple(PyObject* obj) { return PyList_Check(obj) || PyTuple_Check(obj); }
+
+// The edges: single-precision sums, widened afterwards.
+inline double right_edge(const Rectangle& r) { return static_cast<double>(r.x + r.width); }
+inline double bottom_edge(const Rectangle& r) { return static_cast<double>(r.y + r.height); }
+
+KORVEX_COLD int raise_value_error(const char* message);
+
+// Item i as a new reference. Lists and tuples are read in place with a bounds
+// check at every read; anything else goes through the interpreter's
+// subscription, so its own __getitem__ and its errors apply.
+inline PyObject* item(PyObject* sequence, Py_ssize_t index) {
+    if (PyTuple_CheckExact(sequence) || PyList_CheckExact(sequence))
+        return korvex::list_or_tuple_item(sequence, index);
+    PyObject* key = PyLong_FromSsize_t(index);
+    if (key == nullptr) return nullptr;
+    PyObject* value = PyObject_GetItem(sequence, key);
+    Py_DECREF(key);
+    return value;
+}
+
+inline bool number_item(PyObject* sequence, Py_ssize_t index, double& out) {
+    PyObject* value = item(sequence, index);
+    if (value == nullptr) return false;
+    bool ok = korvex::to_double(value, out);
+    Py_DECREF(value);
+    return ok;
+}
+
+// The first `count` components of a Vector2 (count 2) or Vector4 (count 4)
+// through its x, y, z, w attributes. The vector types are final and those
+// attributes return the stored components, so an exact instance is read in
+// place.
+template <std::size_t count>
+bool vector_components(PyObject* vector, double (&out)[count]) {
+    static_assert(count == 2 || count == 4);
+    if constexpr (count == 2) {
+        if (Py_IS_TYPE(vector, vector2_type)) {
+            const Vector2& v = reinterpret_cast<Vector2Object*>(vector)->data;
+            out[0] = v.x;
+            out[1] = v.y;
+            return true;
+        }
+    } else {
+        if (Py_IS_TYPE(vector, vector4_type)) {
+            const vector4_t& v = reinterpret_cast<Vector4Object*>(vector)->data;
+            out[0] = v.x;
+            out[1] = v.y;
+            out[2] = v.z;
+            out[3] = v.w;
+            return true;
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        PyObject* value = PyObject_GetAttr(vector, component_names[i]);
+        if (value == nullptr) return false;
+        bool ok = korvex::to_double(value, out[i]);
+        Py_DECREF(value);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// Items 0..count-1 of a list or tuple of exactly `count` items (a subclass's
+// own __len__ is honoured). Returns 1 when read, 0 when the length differs,
+// -1 on error.
+template <std::size_t count>
+int sequence_components(PyObject* sequence, double (&out)[count]) {
+    const bool exact = PyTuple_CheckExact(sequence) || PyList_CheckExact(sequence);
+    const Py_ssize_t length = exact ? Py_SIZE(sequence) : PyObject_Length(sequence);
+    if (length < 0) return -1;
+    if (length != static_cast<Py_ssize_t>(count)) return 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if (!number_item(sequence, static_cast<Py_ssize_t>(i), out[i])) return -1;
+    return 1;
+}
+
+}  // namespace rect_impl
