@@ -181,8 +181,6 @@ IN_PROCESS = [e.id for e in E.ENTRIES if not isolated(e)]
 @pytest.mark.parametrize("entry_id", IN_PROCESS)
 def test_hostile(entry_id, request):
     entry = E.BY_ID[entry_id]
-    if not entry.available():
-        pytest.skip(f"not built: {', '.join(entry.needs)}")
     if entry.window:
         request.getfixturevalue("window")
     sweep(entry, E.namespace())
@@ -211,7 +209,7 @@ def child(group_name):
     import ctypes
     import traceback
 
-    entries = [e for e in E.ENTRIES if isolated(e) and group(e) == group_name and e.available()]
+    entries = [e for e in E.ENTRIES if isolated(e) and group(e) == group_name]
     if any(e.window for e in entries):
         raylib = ctypes.CDLL("libraylib.so.600")
         raylib.SetTraceLogLevel(5)  # errors only: hostile sizes make raylib warn a lot
@@ -232,9 +230,6 @@ def child(group_name):
 
 @pytest.mark.parametrize("group_name", GROUPS)
 def test_hostile_isolated(group_name):
-    entries = [e for e in E.ENTRIES if isolated(e) and group(e) == group_name]
-    if not any(e.available() for e in entries):
-        pytest.skip(f"nothing of {group_name} is built")
     code = CHILD.format(tests=str(Path(__file__).parent), group=group_name)
     completed = subprocess.run(
         [sys.executable, "-X", "faulthandler", "-c", code], capture_output=True, text=True, timeout=600,
@@ -266,8 +261,6 @@ assert RenderTexture(32768, 4).valid in (True, False)
 
 
 def test_render_texture_huge_size():
-    if E.load("canvas") is None:
-        pytest.skip("canvas not built")
     completed = subprocess.run([sys.executable, "-c", HUGE_SIZE], capture_output=True, text=True, timeout=120)
     assert completed.returncode == 0, completed.stdout + E.abbreviated(completed.stderr)
 
@@ -288,8 +281,6 @@ print("ok")
 
 
 def test_stateless_state_is_read_by_the_tuples_own_size():
-    if E.load("audio") is None:
-        pytest.skip("audio not built")
     code = LYING_STATE.format(tests=str(Path(__file__).parent))
     completed = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=60)
     assert (completed.returncode, completed.stdout) == (0, "ok\n"), E.abbreviated(completed.stderr)

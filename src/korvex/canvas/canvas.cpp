@@ -26,10 +26,8 @@ using korvex::parse;
 using korvex::signature;
 
 extern PyTypeObject render_texture_type;
-PyTypeObject* texture_type = nullptr;
-TextureVTable* texture_table = nullptr;
-PyTypeObject* image_type = nullptr;
-ImageVTable* image_table = nullptr;
+korvex::Imported<TextureObject, TextureVTable> texture_class;
+korvex::Imported<ImageObject, ImageVTable> image_class;
 extern RenderTextureVTable vtable;
 
 // Made at exec: the attribute that unload() consults, and the context under
@@ -87,7 +85,7 @@ PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
 // Wraps one attachment in a Texture that does not own it.
 bool store_texture(PyObject*& target, Texture raw) {
     TextureNewOptions options{1, 0};
-    PyObject* texture = texture_table->__pyx_new(raw, &options);
+    PyObject* texture = texture_class.table->__pyx_new(raw, &options);
     if (texture == nullptr) return false;
     Py_SETREF(target, texture);
     return true;
@@ -312,8 +310,8 @@ int exec_canvas(PyObject* module) {
     dealloc_context = PyUnicode_FromString("korvex.canvas.canvas.RenderTexture.__dealloc__");
     if (valid_name == nullptr || dealloc_context == nullptr) return -1;
     if (korvex::publish_type(module, &render_texture_type, &vtable) < 0) return -1;
-    if (!korvex::bind_type<ImageObject>(image_module_name, "Image", image_type, image_table)) return -1;
-    return korvex::bind_type<TextureObject>(texture_module_name, "Texture", texture_type, texture_table) ? 0 : -1;
+    if (!image_class.bind(image_module_name, "Image")) return -1;
+    return texture_class.bind(texture_module_name, "Texture") ? 0 : -1;
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 
 #include <raylib.h>
 
+#include <cstddef>
+
 #include "korvex/common/python.hpp"
+#include "korvex/common/types.hpp"
 
 struct RenderTextureObject;
 
@@ -35,5 +38,7 @@ struct RenderTextureObject {
     PyObject* _texture;
     PyObject* _depth;
 };
+
+KORVEX_LAYOUT(RenderTextureObject, RenderTextureVTable, _raw, 4);
 
 inline constexpr const char* canvas_module_name = "korvex.canvas.canvas";

@@ -23,8 +23,7 @@ using korvex::signature;
 using korvex::typed;
 
 extern PyTypeObject color_type;
-PyTypeObject* vector4_type = nullptr;
-Vector4VTable* vector4_table = nullptr;
+korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
 extern ColorVTable vtable;
 
 ColorObject* as_color(PyObject* self) { return reinterpret_cast<ColorObject*>(self); }
@@ -122,7 +121,7 @@ int slot_equal(ColorObject* self, ColorObject* other) { return ColorIsEqual(self
 
 PyObject* slot_normalize(ColorObject* self) {
     const Color c = self->_raw;
-    return vector4_table->__pyx_new(c.r * normalize_factor, c.g * normalize_factor, c.b * normalize_factor,
+    return vector4_class.table->__pyx_new(c.r * normalize_factor, c.g * normalize_factor, c.b * normalize_factor,
                                     c.a * normalize_factor);
 }
 
@@ -200,7 +199,7 @@ PyObject* method_to_int(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
 
 PyObject* method_from_normalized(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     Vector4Object* vector = nullptr;
-    if (!parse(signature("from_normalized", "vector"), args, nargs, kwnames, typed(vector, vector4_type)))
+    if (!parse(signature("from_normalized", "vector"), args, nargs, kwnames, typed(vector, vector4_class.type)))
         return nullptr;
     const vector4_t& v = vector->data;
     return box(Color{channel_from_normalized(v.x), channel_from_normalized(v.y), channel_from_normalized(v.z),
@@ -356,7 +355,7 @@ PyTypeObject color_type = korvex::static_type({
 int exec_color(PyObject* module) {
     if (make_iter_function() < 0) return -1;
     if (korvex::publish_type(module, &color_type, &vtable) < 0) return -1;
-    if (!korvex::bind_type<Vector4Object>(vector4_module_name, "Vector4", vector4_type, vector4_table)) return -1;
+    if (!vector4_class.bind(vector4_module_name, "Vector4")) return -1;
     return 0;
 }
 

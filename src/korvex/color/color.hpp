@@ -5,7 +5,10 @@
 
 #include <raylib.h>
 
+#include <cstddef>
+
 #include "korvex/common/python.hpp"
+#include "korvex/common/types.hpp"
 
 struct ColorObject;
 
@@ -29,6 +32,8 @@ struct ColorObject {
     ColorVTable* __pyx_vtab;
     Color _raw;
 };
+
+KORVEX_LAYOUT(ColorObject, ColorVTable, _raw, 6);
 
 // Every channel that enters a Color goes through this: below 0 gives 0,
 // above 255 gives 255.

@@ -14,10 +14,8 @@
 namespace {
 
 extern PyTypeObject colors_type;
-PyTypeObject* color_type = nullptr;
-ColorVTable* color_table = nullptr;
-PyTypeObject* vector4_type = nullptr;
-Vector4VTable* vector4_table = nullptr;
+korvex::Imported<ColorObject, ColorVTable> color_class;
+korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
 
 ColorsObject* as_colors(PyObject* self) { return reinterpret_cast<ColorsObject*>(self); }
 
@@ -48,7 +46,7 @@ int tp_init(PyObject* self, PyObject* args, PyObject* kwds) {
                                  PyLong_FromLong(named.a)};
         PyObject* color = nullptr;
         if (channels[0] != nullptr && channels[1] != nullptr && channels[2] != nullptr && channels[3] != nullptr)
-            color = PyObject_Vectorcall(reinterpret_cast<PyObject*>(color_type), channels, 4, nullptr);
+            color = PyObject_Vectorcall(reinterpret_cast<PyObject*>(color_class.type), channels, 4, nullptr);
         for (PyObject* channel : channels) Py_XDECREF(channel);
         if (color == nullptr) return -1;
         replace(as_colors(self), i, color);
@@ -83,7 +81,7 @@ PyObject* get_color(PyObject* self, void* closure) { return Py_NewRef(as_colors(
 // else is refused and the attribute keeps its value.
 int set_color(PyObject* self, PyObject* value, void* closure) {
     if (value == nullptr) value = Py_None;
-    if (value != Py_None && !PyObject_TypeCheck(value, color_type)) {
+    if (value != Py_None && !PyObject_TypeCheck(value, color_class.type)) {
         korvex::raise_cannot_convert(value, "korvex.color.color.Color");
         return -1;
     }
@@ -114,8 +112,8 @@ PyTypeObject colors_type = korvex::static_type({
 
 int exec_colors(PyObject* module) {
     if (korvex::publish_type(module, &colors_type, nullptr) < 0) return -1;
-    if (!korvex::bind_type<Vector4Object>(vector4_module_name, "Vector4", vector4_type, vector4_table)) return -1;
-    if (!korvex::bind_type<ColorObject>(color_module_name, "Color", color_type, color_table)) return -1;
+    if (!vector4_class.bind(vector4_module_name, "Vector4")) return -1;
+    if (!color_class.bind(color_module_name, "Color")) return -1;
     return PyModule_Add(module, "colors", PyObject_CallNoArgs(reinterpret_cast<PyObject*>(&colors_type)));
 }
 

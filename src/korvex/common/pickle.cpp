@@ -71,6 +71,17 @@ int install(PyTypeObject* type) {
     return 0;
 }
 
+// The checksums accepted for an empty member list: the leading 28 bits of the
+// SHA-256, SHA-1 and MD5 digests of the empty string. The first is written.
+constexpr long long stateless_checksums[] = {0xe3b0c44, 0xda39a3e, 0xd41d8cd};
+constexpr long long stateless_checksum = stateless_checksums[0];
+
+bool is_stateless_checksum(long long value) {
+    for (long long accepted : stateless_checksums)
+        if (value == accepted) return true;
+    return false;
+}
+
 KORVEX_COLD bool raise_checksum_mismatch(long long checksum) {
     PyObject* pickle = PyImport_ImportModule("pickle");
     if (pickle == nullptr) return false;
@@ -80,8 +91,8 @@ KORVEX_COLD bool raise_checksum_mismatch(long long checksum) {
     char given[32];
     snprintf(given, sizeof given, "%s%llx", checksum < 0 ? "-" : "",
              checksum < 0 ? 0ULL - static_cast<unsigned long long>(checksum) : static_cast<unsigned long long>(checksum));
-    PyErr_Format(error, "Incompatible checksums (0x%s vs (0x%x, 0x%x, 0x%x) = (%s))", given, 0xe3b0c44, 0xda39a3e,
-                 0xd41d8cd, "");
+    PyErr_Format(error, "Incompatible checksums (0x%s vs (0x%llx, 0x%llx, 0x%llx) = (%s))", given,
+                 stateless_checksums[0], stateless_checksums[1], stateless_checksums[2], "");
     Py_DECREF(error);
     return false;
 }
@@ -116,10 +127,6 @@ int install_pickling(PyTypeObject* type) {
     PyErr_Format(PyExc_RuntimeError, "Unable to initialize pickling for %.200s", type->tp_name);
     return -1;
 }
-
-// The checksums accepted for an empty member list: the leading 28 bits of the
-// SHA-256, SHA-1 and MD5 digests of the empty string. The first is written.
-constexpr long long stateless_checksum = 0xe3b0c44;
 
 PyObject* reduce_stateless(PyObject* self, const char* rebuild_name) {
     PyObject* rebuild = PyObject_GetAttrString(this_module(), rebuild_name);
@@ -171,7 +178,7 @@ PyObject* apply_stateless_state(PyObject* self, PyObject* state) {
 PyObject* rebuild_stateless(PyObject* type, PyObject* checksum, PyObject* state) {
     long long value;
     if (!to_int64(checksum, value)) return nullptr;
-    if (value != 0xe3b0c44 && value != 0xda39a3e && value != 0xd41d8cd) {
+    if (!is_stateless_checksum(value)) {
         raise_checksum_mismatch(value);
         return nullptr;
     }

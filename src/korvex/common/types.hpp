@@ -8,6 +8,19 @@
 
 namespace korvex {
 
+// The number of slots of a native table (function pointers, and blocks of
+// them). Each table's header asserts it, so a slot added or dropped without
+// changing the contract does not compile.
+template <class Table>
+inline constexpr std::size_t slot_count = sizeof(Table) / sizeof(void (*)());
+
+// The layout other modules compile against, asserted in each type's header:
+// the slot count of its native table, and its stored value right after the
+// table pointer.
+#define KORVEX_LAYOUT(Object, Table, value, slots)                                                    \
+    static_assert(korvex::slot_count<Table> == (slots), #Table " has " #slots " slots, in order"); \
+    static_assert(offsetof(Object, value) == sizeof(PyObject) + sizeof(void*), #Object ": value after the table")
+
 // The slots a module fills in its static type, by name. Everything left out
 // stays empty, so the interpreter inherits or refuses it as for any static
 // type. A slot struct in, a type object ready for publish_type out:
@@ -87,5 +100,18 @@ inline bool bind_type(const char* module_name, const char* class_name, PyTypeObj
     table = static_cast<Table*>(raw);
     return type != nullptr;
 }
+
+// A type of another module and its native table, bound during exec:
+//     korvex::Imported<Vector4Object, Vector4VTable> vector4;
+//     ... if (!vector4.bind(vector4_module_name, "Vector4")) return -1;
+template <class Object, class Table>
+struct Imported {
+    PyTypeObject* type = nullptr;
+    Table* table = nullptr;
+
+    bool bind(const char* module_name, const char* class_name) {
+        return bind_type<Object>(module_name, class_name, type, table);
+    }
+};
 
 }  // namespace korvex

@@ -424,17 +424,11 @@ private:
         if (!parse(signature(Traits::own_factory, "other"), args, nargs, kwnames, typed(other, &type))) return nullptr;
         return box(other->data);
     }
-    static PyObject* factory_tuple(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    template <FixedString Name, PyObject* (*From)(PyObject*), PyTypeObject* Kind>
+    static PyObject* factory_sequence(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
         PyObject* other = nullptr;
-        if (!parse(signature("from_tuple", "other"), args, nargs, kwnames, exactly(other, &PyTuple_Type)))
-            return nullptr;
-        return cfrom_tuple(other);
-    }
-    static PyObject* factory_list(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        PyObject* other = nullptr;
-        if (!parse(signature("from_list", "other"), args, nargs, kwnames, exactly(other, &PyList_Type)))
-            return nullptr;
-        return cfrom_list(other);
+        if (!parse(signature(Name.value, "other"), args, nargs, kwnames, exactly(other, Kind))) return nullptr;
+        return From(other);
     }
 
     static bool parse_components(const char* name, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
@@ -447,36 +441,31 @@ private:
         return parse_arguments(sig.name, sig.params.data(), N, N, args, nargs, kwnames, values);
     }
 
+    // from_ints, from_floats and from_xy...: one argument per component, each
+    // converted by `Convert` (the 32-bit integer rule, the float protocol
+    // narrowed to single precision whatever the storage, or the storage's own
+    // conversion) before it is stored.
+    template <class Value, bool (*Convert)(PyObject*, Value&)>
+    static PyObject* factory_components(const char* name, PyObject* const* args, Py_ssize_t nargs,
+                                        PyObject* kwnames) {
+        PyObject* values[N];
+        if (!parse_components(name, args, nargs, kwnames, values)) return nullptr;
+        Struct data{};
+        for (std::size_t i = 0; i < N; ++i) {
+            Value value;
+            if (!Convert(values[i], value)) return nullptr;
+            vec::at<Traits>(data, i) = static_cast<Scalar>(value);
+        }
+        return box(data);
+    }
     static PyObject* factory_ints(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        PyObject* values[N];
-        if (!parse_components("from_ints", args, nargs, kwnames, values)) return nullptr;
-        Struct data{};
-        for (std::size_t i = 0; i < N; ++i) {
-            int value;
-            if (!to_int32(values[i], value)) return nullptr;
-            vec::at<Traits>(data, i) = static_cast<Scalar>(value);
-        }
-        return box(data);
+        return factory_components<int, to_int32>("from_ints", args, nargs, kwnames);
     }
-    // Narrows every value to single precision, whatever the storage.
     static PyObject* factory_floats(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        PyObject* values[N];
-        if (!parse_components("from_floats", args, nargs, kwnames, values)) return nullptr;
-        Struct data{};
-        for (std::size_t i = 0; i < N; ++i) {
-            float value;
-            if (!to_float(values[i], value)) return nullptr;
-            vec::at<Traits>(data, i) = static_cast<Scalar>(value);
-        }
-        return box(data);
+        return factory_components<float, to_float>("from_floats", args, nargs, kwnames);
     }
-    static PyObject* factory_components(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        PyObject* values[N];
-        if (!parse_components(Traits::components_factory, args, nargs, kwnames, values)) return nullptr;
-        Struct data{};
-        for (std::size_t i = 0; i < N; ++i)
-            if (!to_scalar(values[i], vec::at<Traits>(data, i))) return nullptr;
-        return box(data);
+    static PyObject* factory_scalars(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        return factory_components<Scalar, to_scalar>(Traits::components_factory, args, nargs, kwnames);
     }
 
     template <Fastcall Function>
@@ -513,11 +502,11 @@ private:
             measure<"distance_squared_to", &Slots::distance_squared_to>(),
             measure<"dot", &Slots::dot>(),
             method<factory_own>(Traits::own_factory, METH_STATIC),
-            method<factory_tuple>("from_tuple", METH_STATIC),
-            method<factory_list>("from_list", METH_STATIC),
+            method<factory_sequence<"from_tuple", cfrom_tuple, &PyTuple_Type>>("from_tuple", METH_STATIC),
+            method<factory_sequence<"from_list", cfrom_list, &PyList_Type>>("from_list", METH_STATIC),
             method<factory_ints>("from_ints", METH_STATIC),
             method<factory_floats>("from_floats", METH_STATIC),
-            method<factory_components>(Traits::components_factory, METH_STATIC),
+            method<factory_scalars>(Traits::components_factory, METH_STATIC),
             KORVEX_PICKLE_REFUSAL(PickleRefusal::VectorData),
         });
         std::array<PyMethodDef, Traits::has_cross ? 1 : 0> extras{};

@@ -9,7 +9,10 @@
 
 #include <raylib.h>
 
+#include <cstddef>
+
 #include "korvex/common/python.hpp"
+#include "korvex/common/types.hpp"
 
 struct ImageObject;
 
@@ -37,5 +40,7 @@ struct ImageObject {
     Image _raw;
     int is_owner;
 };
+
+KORVEX_LAYOUT(ImageObject, ImageVTable, _raw, 1);
 
 inline constexpr const char* image_module_name = "korvex.image.image";

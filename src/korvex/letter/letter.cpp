@@ -12,8 +12,7 @@
 namespace {
 
 extern PyTypeObject glyph_info_type;
-PyTypeObject* image_type = nullptr;
-ImageVTable* image_table = nullptr;
+korvex::Imported<ImageObject, ImageVTable> image_class;
 extern GlyphInfoVTable vtable;
 
 GlyphInfoObject* as_glyph(PyObject* self) { return reinterpret_cast<GlyphInfoObject*>(self); }
@@ -38,7 +37,7 @@ PyObject* slot_new(GlyphInfo raw) {
     GlyphInfoObject* glyph = as_glyph(self);
     glyph->_raw = raw;
     ImageNewOptions options{1, 0};
-    PyObject* image = image_table->__pyx_new(raw.image, &options);
+    PyObject* image = image_class.table->__pyx_new(raw.image, &options);
     if (image == nullptr) {
         Py_DECREF(self);
         return nullptr;
@@ -81,7 +80,7 @@ PyTypeObject glyph_info_type = korvex::static_type({
 
 int exec_letter(PyObject* module) {
     if (korvex::publish_type(module, &glyph_info_type, &vtable) < 0) return -1;
-    return korvex::bind_type<ImageObject>(image_module_name, "Image", image_type, image_table) ? 0 : -1;
+    return image_class.bind(image_module_name, "Image") ? 0 : -1;
 }
 
 }  // namespace

@@ -5,7 +5,10 @@
 
 #include <raylib.h>
 
+#include <cstddef>
+
 #include "korvex/common/python.hpp"
+#include "korvex/common/types.hpp"
 
 struct GlyphInfoObject;
 
@@ -24,5 +27,7 @@ struct GlyphInfoObject {
     GlyphInfo _raw;
     PyObject* _image;
 };
+
+KORVEX_LAYOUT(GlyphInfoObject, GlyphInfoVTable, _raw, 1);
 
 inline constexpr const char* letter_module_name = "korvex.letter.letter";

@@ -14,34 +14,20 @@
 
 namespace {
 
-PyTypeObject* vector2_type = nullptr;
-Vector2VTable* vector2_table = nullptr;
-PyTypeObject* vector4_type = nullptr;
-Vector4VTable* vector4_table = nullptr;
-PyTypeObject* color_type = nullptr;
-ColorVTable* color_table = nullptr;
-PyTypeObject* rect_type = nullptr;
-RectVTable* rect_table = nullptr;
+korvex::Imported<Vector2Object, Vector2VTable> vector2_class;
+korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
+korvex::Imported<ColorObject, ColorVTable> color_class;
+korvex::Imported<RectObject, RectVTable> rect_class;
 
 // Which branch found the items: it decides the length message and, for
 // vector2-like values, the conversion order.
 enum Branch { tuple_branch, list_branch, sequence_branch };
 
-// Item i of an exact tuple or list, as a new reference. A list is re-measured
-// at every access: converting an earlier item may run Python code that
-// shrinks it, and the item must stay alive while it is being converted.
-PyObject* item_at(PyObject* items, Py_ssize_t i) {
-    if (PyTuple_CheckExact(items)) return Py_NewRef(PyTuple_GET_ITEM(items, i));
-    if (i >= PyList_GET_SIZE(items)) {
-        PyErr_SetString(PyExc_IndexError, "list index out of range");
-        return nullptr;
-    }
-    return Py_NewRef(PyList_GET_ITEM(items, i));
-}
-
+// Item i of an exact tuple or list, held while it is converted (the list is
+// re-measured at every read, as converting an earlier item may shrink it).
 template <class Number, bool (*Convert)(PyObject*, Number&)>
 bool convert_item(PyObject* items, Py_ssize_t i, Number& out) {
-    PyObject* item = item_at(items, i);
+    PyObject* item = korvex::list_or_tuple_item(items, i);
     if (item == nullptr) return false;
     const bool ok = Convert(item, out);
     Py_DECREF(item);
@@ -55,7 +41,7 @@ constexpr auto int_item = convert_item<int, korvex::to_int32>;
 
 struct Vector2Like {
     using Struct = Vector2;
-    static PyTypeObject* own_type() { return vector2_type; }
+    static PyTypeObject* own_type() { return vector2_class.type; }
     static Vector2 stored(PyObject* obj) { return reinterpret_cast<Vector2Object*>(obj)->data; }
     static bool length_ok(Py_ssize_t n) { return n == 2; }
     static constexpr const char* length_messages[] = {
@@ -80,7 +66,7 @@ struct Vector2Like {
 
 struct RectLike {
     using Struct = Rectangle;
-    static PyTypeObject* own_type() { return rect_type; }
+    static PyTypeObject* own_type() { return rect_class.type; }
     static Rectangle stored(PyObject* obj) { return reinterpret_cast<RectObject*>(obj)->_raw; }
     static bool length_ok(Py_ssize_t n) { return n == 4; }
     static constexpr const char* length_messages[] = {
@@ -100,7 +86,7 @@ struct RectLike {
 
 struct ColorLike {
     using Struct = Color;
-    static PyTypeObject* own_type() { return color_type; }
+    static PyTypeObject* own_type() { return color_class.type; }
     static Color stored(PyObject* obj) { return reinterpret_cast<ColorObject*>(obj)->_raw; }
     static bool length_ok(Py_ssize_t n) { return n == 3 || n == 4; }
     static constexpr const char* length_messages[] = {
@@ -175,10 +161,10 @@ int exec_parser(PyObject* module) {
         korvex::export_function(module, parse_vector2_like_name, reinterpret_cast<void*>(vector2),
                                 parse_vector2_like_signature) < 0)
         return -1;
-    if (!korvex::bind_type<Vector2Object>(vector2_module_name, "Vector2", vector2_type, vector2_table) ||
-        !korvex::bind_type<Vector4Object>(vector4_module_name, "Vector4", vector4_type, vector4_table) ||
-        !korvex::bind_type<ColorObject>(color_module_name, "Color", color_type, color_table) ||
-        !korvex::bind_type<RectObject>(rect_module_name, "Rect", rect_type, rect_table))
+    if (!vector2_class.bind(vector2_module_name, "Vector2") ||
+        !vector4_class.bind(vector4_module_name, "Vector4") ||
+        !color_class.bind(color_module_name, "Color") ||
+        !rect_class.bind(rect_module_name, "Rect"))
         return -1;
     return 0;
 }

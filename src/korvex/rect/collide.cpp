@@ -210,8 +210,8 @@ struct SlotParameter<Accepts::rect> {
 template <Accepts accepts>
 decltype(auto) checked(PyObject*& target) {
     if constexpr (accepts == Accepts::anything) return (target);
-    if constexpr (accepts == Accepts::vector2_or_none) return korvex::typed(target, vector2_type, true);
-    if constexpr (accepts == Accepts::vector4_or_none) return korvex::typed(target, vector4_type, true);
+    if constexpr (accepts == Accepts::vector2_or_none) return korvex::typed(target, vector2_class.type, true);
+    if constexpr (accepts == Accepts::vector4_or_none) return korvex::typed(target, vector4_class.type, true);
     if constexpr (accepts == Accepts::rect) return korvex::typed(target, &rect_type);
     if constexpr (accepts == Accepts::tuple_or_none) return korvex::exactly(target, &PyTuple_Type, true);
     if constexpr (accepts == Accepts::list_or_none) return korvex::exactly(target, &PyList_Type, true);
@@ -282,7 +282,7 @@ PyObject* height_of(RectObject* self) { return PyFloat_FromDouble(self->_raw.hei
 
 PyObject* vector4_of(RectObject* self) {
     const Rectangle& r = self->_raw;
-    return vector4_table->__pyx_new(r.x, r.y, r.width, r.height);
+    return vector4_class.table->__pyx_new(r.x, r.y, r.width, r.height);
 }
 
 PyObject* tuple_of(RectObject* self) {
@@ -291,7 +291,7 @@ PyObject* tuple_of(RectObject* self) {
                          static_cast<double>(r.height));
 }
 
-PyObject* vector4_or_none(PyObject* result) { return korvex::override_instance_or_none(result, vector4_type); }
+PyObject* vector4_or_none(PyObject* result) { return korvex::override_instance_or_none(result, vector4_class.type); }
 
 constexpr Query get_width{"get_width", width_of, korvex::override_result};
 constexpr Query get_height{"get_height", height_of, korvex::override_result};

@@ -16,10 +16,8 @@
 
 namespace rect_impl {
 
-PyTypeObject* vector2_type = nullptr;
-Vector2VTable* vector2_table = nullptr;
-PyTypeObject* vector4_type = nullptr;
-Vector4VTable* vector4_table = nullptr;
+korvex::Imported<Vector2Object, Vector2VTable> vector2_class;
+korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
 PyObject* component_names[4] = {};
 
 int raise_value_error(const char* message) {
@@ -208,7 +206,7 @@ int set_edge(PyObject* self, PyObject* value, void*) {
 
 PyObject* get_center(PyObject* self, void*) {
     const Rectangle& r = as_rect(self)->_raw;
-    return vector2_table->__pyx_new(static_cast<double>(r.x) + static_cast<double>(r.width) / 2.0,
+    return vector2_class.table->__pyx_new(static_cast<double>(r.x) + static_cast<double>(r.width) / 2.0,
                                     static_cast<double>(r.y) + static_cast<double>(r.height) / 2.0);
 }
 
@@ -344,8 +342,8 @@ int exec_rect(PyObject* module) {
         if (component_names[i] == nullptr) return -1;
     }
     if (korvex::publish_type(module, &rect_type, &vtable) < 0) return -1;
-    if (!korvex::bind_type<Vector2Object>(vector2_module_name, "Vector2", vector2_type, vector2_table)) return -1;
-    if (!korvex::bind_type<Vector4Object>(vector4_module_name, "Vector4", vector4_type, vector4_table)) return -1;
+    if (!vector2_class.bind(vector2_module_name, "Vector2")) return -1;
+    if (!vector4_class.bind(vector4_module_name, "Vector4")) return -1;
     return 0;
 }
 

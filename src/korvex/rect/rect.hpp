@@ -5,7 +5,10 @@
 
 #include <raylib.h>
 
+#include <cstddef>
+
 #include "korvex/common/python.hpp"
+#include "korvex/common/types.hpp"
 #include "korvex/vector2/vector2.hpp"
 #include "korvex/vector4/vector4.hpp"
 
@@ -37,5 +40,7 @@ struct RectObject {
     RectVTable* __pyx_vtab;
     Rectangle _raw;
 };
+
+KORVEX_LAYOUT(RectObject, RectVTable, _raw, 14);
 
 inline constexpr const char* rect_module_name = "korvex.rect.rect";

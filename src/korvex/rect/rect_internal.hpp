@@ -13,10 +13,8 @@ namespace rect_impl {
 
 extern PyTypeObject rect_type;
 extern RectVTable vtable;
-extern PyTypeObject* vector2_type;
-extern Vector2VTable* vector2_table;
-extern PyTypeObject* vector4_type;
-extern Vector4VTable* vector4_table;
+extern korvex::Imported<Vector2Object, Vector2VTable> vector2_class;
+extern korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
 
 // Interned component names, read as attributes of Vector2 and Vector4 objects.
 extern PyObject* component_names[4];
@@ -28,8 +26,8 @@ PyObject* slot_new(Rectangle raw);
 inline RectObject* as_rect(PyObject* obj) { return reinterpret_cast<RectObject*>(obj); }
 inline PyObject* as_object(RectObject* rect) { return reinterpret_cast<PyObject*>(rect); }
 inline bool is_rect(PyObject* obj) { return PyObject_TypeCheck(obj, &rect_type); }
-inline bool is_vector2(PyObject* obj) { return PyObject_TypeCheck(obj, vector2_type); }
-inline bool is_vector4(PyObject* obj) { return PyObject_TypeCheck(obj, vector4_type); }
+inline bool is_vector2(PyObject* obj) { return PyObject_TypeCheck(obj, vector2_class.type); }
+inline bool is_vector4(PyObject* obj) { return PyObject_TypeCheck(obj, vector4_class.type); }
 inline bool is_list_or_tuple(PyObject* obj) { return PyList_Check(obj) || PyTuple_Check(obj); }
 
 // The edges: single-precision sums, widened afterwards.
@@ -67,14 +65,14 @@ template <std::size_t count>
 bool vector_components(PyObject* vector, double (&out)[count]) {
     static_assert(count == 2 || count == 4);
     if constexpr (count == 2) {
-        if (Py_IS_TYPE(vector, vector2_type)) {
+        if (Py_IS_TYPE(vector, vector2_class.type)) {
             const Vector2& v = reinterpret_cast<Vector2Object*>(vector)->data;
             out[0] = v.x;
             out[1] = v.y;
             return true;
         }
     } else {
-        if (Py_IS_TYPE(vector, vector4_type)) {
+        if (Py_IS_TYPE(vector, vector4_class.type)) {
             const vector4_t& v = reinterpret_cast<Vector4Object*>(vector)->data;
             out[0] = v.x;
             out[1] = v.y;

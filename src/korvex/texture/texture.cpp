@@ -19,8 +19,7 @@ using korvex::signature;
 using korvex::typed;
 
 extern PyTypeObject texture_type;
-PyTypeObject* image_type = nullptr;
-ImageVTable* image_table = nullptr;
+korvex::Imported<ImageObject, ImageVTable> image_class;
 extern TextureVTable vtable;
 
 TextureObject* as_texture(PyObject* self) { return reinterpret_cast<TextureObject*>(self); }
@@ -111,7 +110,7 @@ PyObject* method_load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObje
 
 PyObject* method_load_from_image(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     ImageObject* image = nullptr;
-    if (!parse(signature("load_from_image", "image"), args, nargs, kwnames, typed(image, image_type)))
+    if (!parse(signature("load_from_image", "image"), args, nargs, kwnames, typed(image, image_class.type)))
         return nullptr;
     return slot_load_from_image(image->_raw);
 }
@@ -153,7 +152,7 @@ PyTypeObject texture_type = korvex::static_type({
 
 int exec_texture(PyObject* module) {
     if (korvex::publish_type(module, &texture_type, &vtable) < 0) return -1;
-    return korvex::bind_type<ImageObject>(image_module_name, "Image", image_type, image_table) ? 0 : -1;
+    return image_class.bind(image_module_name, "Image") ? 0 : -1;
 }
 
 }  // namespace

@@ -10,7 +10,10 @@
 
 #include <raylib.h>
 
+#include <cstddef>
+
 #include "korvex/common/python.hpp"
+#include "korvex/common/types.hpp"
 
 struct TextureObject;
 
@@ -46,5 +49,7 @@ struct TextureObject {
     Texture _raw;
     int is_owner;
 };
+
+KORVEX_LAYOUT(TextureObject, TextureVTable, _raw, 4);
 
 inline constexpr const char* texture_module_name = "korvex.texture.texture";

@@ -5,7 +5,10 @@
 
 #include <raylib.h>
 
+#include <cstddef>
+
 #include "korvex/common/python.hpp"
+#include "korvex/common/types.hpp"
 #include "korvex/common/vector_math.hpp"
 #include "korvex/common/vector_slots.hpp"
 
@@ -28,6 +31,9 @@ struct Vector2Object {
     Vector2VTable* __pyx_vtab;
     Vector2 data;
 };
+
+static_assert(offsetof(Vector2VTable, ops) == 8 * sizeof(void (*)()), "the shared block follows the constructors");
+KORVEX_LAYOUT(Vector2Object, Vector2VTable, data, 8 + korvex::slot_count<korvex::VectorSlots<Vector2Object>>);
 
 // Single-precision storage; a scalar divides each component in double and
 // rounds once; sums run left to right.

@@ -5,7 +5,10 @@
 
 #include <raylib.h>
 
+#include <cstddef>
+
 #include "korvex/common/python.hpp"
+#include "korvex/common/types.hpp"
 #include "korvex/common/vector_math.hpp"
 #include "korvex/common/vector_slots.hpp"
 
@@ -28,6 +31,9 @@ struct Vector3Object {
     Vector3VTable* __pyx_vtab;
     Vector3 data;
 };
+
+static_assert(offsetof(Vector3VTable, ops) == 7 * sizeof(void (*)()), "the shared block follows the constructors");
+KORVEX_LAYOUT(Vector3Object, Vector3VTable, data, 7 + korvex::slot_count<korvex::VectorSlots<Vector3Object>> + 1);
 
 // Single-precision storage; a scalar divides each component in double (a
 // true division) and rounds once; sums run left to right.

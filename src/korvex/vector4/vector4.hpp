@@ -3,7 +3,10 @@
 // order is a contract between modules) and the inline helpers.
 #pragma once
 
+#include <cstddef>
+
 #include "korvex/common/python.hpp"
+#include "korvex/common/types.hpp"
 #include "korvex/common/vector_math.hpp"
 #include "korvex/common/vector_slots.hpp"
 
@@ -33,6 +36,9 @@ struct Vector4Object {
     Vector4VTable* __pyx_vtab;
     vector4_t data;
 };
+
+static_assert(offsetof(Vector4VTable, ops) == 7 * sizeof(void (*)()), "the shared block follows the constructors");
+KORVEX_LAYOUT(Vector4Object, Vector4VTable, data, 7 + korvex::slot_count<korvex::VectorSlots<Vector4Object>>);
 
 // Double storage; a scalar divides through one reciprocal; four-term sums
 // are associated as (t_x + t_z) + (t_y + t_w).
