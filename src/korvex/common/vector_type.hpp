@@ -185,17 +185,25 @@ private:
         return names;
     }();
 
-    // Each component is converted and stored before the next is read, so a
-    // later failure leaves the earlier ones written.
-    static int init_from_attributes(Object* self, PyObject* source) {
+    // Each component is read by `Read` (a new reference), converted and stored
+    // before the next is read, so a later failure leaves the earlier ones
+    // written.
+    template <PyObject* (*Read)(PyObject*, std::size_t)>
+    static int init_components(Object* self, PyObject* source) {
         for (std::size_t i = 0; i < N; ++i) {
-            PyObject* value = PyObject_GetAttrString(source, component_names[i].data());
+            PyObject* value = Read(source, i);
             if (value == nullptr) return -1;
             bool ok = to_scalar(value, vec::at<Traits>(self->data, i));
             Py_DECREF(value);
             if (!ok) return -1;
         }
         return 0;
+    }
+    static PyObject* attribute(PyObject* source, std::size_t i) {
+        return PyObject_GetAttrString(source, component_names[i].data());
+    }
+    static PyObject* item(PyObject* source, std::size_t i) {
+        return PySequence_GetItem(source, static_cast<Py_ssize_t>(i));
     }
 
     static int init_from_sequence(Object* self, PyObject* sequence) {
@@ -206,14 +214,7 @@ private:
                          length);
             return -1;
         }
-        for (std::size_t i = 0; i < N; ++i) {
-            PyObject* value = PySequence_GetItem(sequence, static_cast<Py_ssize_t>(i));
-            if (value == nullptr) return -1;
-            bool ok = to_scalar(value, vec::at<Traits>(self->data, i));
-            Py_DECREF(value);
-            if (!ok) return -1;
-        }
-        return 0;
+        return init_components<item>(self, sequence);
     }
 
     static int init_from_one(Object* self, PyObject* arg) {
@@ -231,7 +232,7 @@ private:
         int is_vector_like = PyObject_GetOptionalAttr(arg, marker_name, &marker);
         Py_XDECREF(marker);
         if (is_vector_like < 0) return -1;
-        if (is_vector_like) return init_from_attributes(self, arg);
+        if (is_vector_like) return init_components<attribute>(self, arg);
         if (PyList_Check(arg) || PyTuple_Check(arg)) return init_from_sequence(self, arg);
         PyObject* name = PyType_GetName(Py_TYPE(arg));
         if (name == nullptr) return -1;

@@ -58,21 +58,9 @@ int point_numeric(RectObject* self, PyObject* point) {
 
 int rect_numeric(RectObject* self, PyObject* other) {
     double o[4];
-    if (is_rect(other)) {
-        const Rectangle& r = as_rect(other)->_raw;
-        o[0] = r.x;
-        o[1] = r.y;
-        o[2] = r.width;
-        o[3] = r.height;
-    } else if (is_vector4(other)) {
-        if (!vector_components(other, o)) return -1;
-    } else if (is_list_or_tuple(other)) {
-        int read = sequence_components(other, o);
-        if (read < 0) return -1;
-        if (read == 0) return raise_rect_kind();
-    } else {
-        return raise_rect_kind();
-    }
+    const Read read = rect_values(other, o);
+    if (read == Read::failed) return -1;
+    if (read != Read::done) return raise_rect_kind();
     return rects_overlap(self->_raw, o[0], o[1], o[2], o[3]);
 }
 

@@ -37,20 +37,11 @@ int read_one(PyObject* arg, double (&values)[4]) {
         values[3] = size[1];
         return 0;
     }
-    if (is_rect(arg)) {
-        const Rectangle& r = as_rect(arg)->_raw;
-        values[0] = r.x;
-        values[1] = r.y;
-        values[2] = r.width;
-        values[3] = r.height;
-        return 0;
-    }
-    if (is_vector4(arg)) return vector_components(arg, values) ? 0 : -1;
-    if (is_list_or_tuple(arg)) {
-        int read = sequence_components(arg, values);
-        if (read < 0) return -1;
-        if (read == 0) return raise_value_error("list/tuple for rect must have 4 elements");
-        return 0;
+    switch (rect_values(arg, values)) {
+        case Read::done: return 0;
+        case Read::failed: return -1;
+        case Read::wrong_length: return raise_value_error("list/tuple for rect must have 4 elements");
+        case Read::other_kind: break;
     }
     return raise_value_error("Rect takes Vector2, Rect, Vector4, or list/tuple of length 4");
 }

@@ -105,4 +105,24 @@ int sequence_components(PyObject* sequence, double (&out)[count]) {
     return 1;
 }
 
+enum class Read { done, failed, wrong_length, other_kind };
+
+// x, y, width, height of a Rect (its fields), a Vector4 (its components) or a
+// list/tuple of four items; a list/tuple of another length, or a value of
+// another kind, is left for the caller to report.
+inline Read rect_values(PyObject* arg, double (&values)[4]) {
+    if (is_rect(arg)) {
+        const Rectangle& r = as_rect(arg)->_raw;
+        values[0] = r.x;
+        values[1] = r.y;
+        values[2] = r.width;
+        values[3] = r.height;
+        return Read::done;
+    }
+    if (is_vector4(arg)) return vector_components(arg, values) ? Read::done : Read::failed;
+    if (!is_list_or_tuple(arg)) return Read::other_kind;
+    const int read = sequence_components(arg, values);
+    return read < 0 ? Read::failed : read == 0 ? Read::wrong_length : Read::done;
+}
+
 }  // namespace rect_impl
