@@ -15,7 +15,6 @@ give the same run and the same picture.
 """
 
 import argparse
-import os
 import random
 import sys
 import time
@@ -43,6 +42,7 @@ MIN_SPEED, MAX_SPEED = 40.0, 480.0  # px/s
 KICK = Vector2(1.3, 1.3)  # velocity factor of an obstacle hit
 DRAG = Vector2(0.998, 0.998)  # velocity factor of every step
 FLARE_FRAMES = 18  # frames a particle flares after an obstacle hit
+FLARE_SIDE = 4 * BODY
 GLOW_DECAY = 0.9  # per frame, of an obstacle's glow after a hit
 TRAIL = 0.3  # alpha of the background drawn over the last frame: the trails' length
 
@@ -202,6 +202,9 @@ class Painter:
         self.obstacle_rects = [drawing.rect_struct(obstacle.rect) for obstacle in scene.obstacles]
         self.band_colours = [drawing.color_struct(colour) for colour in BANDS]
         self.band_step = len(BANDS) / (MAX_SPEED + 1)
+        # A flare is a square around the particle, FLARE_SIDE wide.
+        self.flare_size = drawing.vector2_struct((FLARE_SIDE, FLARE_SIDE))
+        self.flare_corner = Vector2(FLARE_SIDE / 2, FLARE_SIDE / 2)
         self.colour_cache = {}
 
     def _colour(self, key, make):
@@ -236,17 +239,16 @@ class Painter:
             rl.DrawRectangleRec(self.obstacle_rects[index], fill)
             rl.DrawRectangleLinesEx(self.obstacle_rects[index], 2.0, self._colour(("edge", index), lambda: obstacle.colour))
 
-        rect_struct, draw_rect = drawing.rect_struct, rl.DrawRectangleRec
+        rect_struct, vector2_struct = drawing.rect_struct, drawing.vector2_struct
+        draw_rect, draw_square = rl.DrawRectangleRec, rl.DrawRectangleV
         band_colours, band_step = self.band_colours, self.band_step
-        flare_size = 4 * BODY
+        flare_size, flare_corner = self.flare_size, self.flare_corner
         for particle in scene.particles:
             band = int(particle.vel.length * band_step)
             if particle.flare:
                 key = ("flare", band, particle.flare_tint, particle.flare)
                 flare = self._colour(key, lambda: self._flare_colour(band, particle.flare_tint, particle.flare))
-                pos = particle.pos
-                halo = (pos.x - flare_size / 2, pos.y - flare_size / 2, flare_size, flare_size)
-                draw_rect(rect_struct(halo), flare)
+                draw_square(vector2_struct(particle.pos - flare_corner), flare_size, flare)
             draw_rect(rect_struct(particle.body), band_colours[band])
 
 
@@ -261,7 +263,7 @@ def positive_int(text):
 
 
 def picture_size(text):
-    width, sep, height = text.lower().partition("x")
+    width, _, height = text.lower().partition("x")
     try:
         size = (int(width), int(height))
     except ValueError:
@@ -284,10 +286,10 @@ def parse_arguments(argv):
         prog="particles.py", description="Bouncing particles drawn with korvex, saved as a PNG."
     )
     parser.add_argument("--particles", type=positive_int, default=3000, metavar="N", help="number of particles (3000)")
-    parser.add_argument("--frames", type=positive_int, default=600, metavar="N", help="frames to simulate (600)")
+    parser.add_argument("--frames", type=positive_int, default=600, metavar="N", help="frames to simulate (600; a window runs until closed)")
     parser.add_argument("--seed", type=int, default=1, metavar="S", help="random seed (1)")
     parser.add_argument("--size", type=picture_size, default=(800, 600), metavar="WxH", help="picture size (800x600)")
-    parser.add_argument("--out", type=png_path, default=DEFAULT_OUT, metavar="PATH", help="PNG to write")
+    parser.add_argument("--out", type=png_path, default=DEFAULT_OUT, metavar="PATH", help="PNG to write (build/demo/particles.png)")
     parser.add_argument("--window", action="store_true", help="show the scene in a window at 60 fps until Esc or close")
     return parser.parse_args(argv)
 
@@ -338,6 +340,9 @@ def run(options):
     try:
         target = RenderTexture(width, height)
         try:
+            if not target.valid:
+                print(f"particles.py: raylib could not make a {width}x{height} render texture", file=sys.stderr)
+                return 1
             return simulate(options, target)
         finally:
             target.unload()
@@ -353,9 +358,13 @@ def simulate(options, target):
     progress = Progress(frames)
     simulation_time = drawing_time = 0.0
     frame = 0
+
+    def running():
+        return not rl.WindowShouldClose() if options.window else frame < frames
+
     if options.window:
         rl.SetTargetFPS(60)
-    while (frame < frames) if not options.window else not rl.WindowShouldClose():
+    while running():
         started = time.perf_counter()
         scene.step()
         stepped = time.perf_counter()
@@ -394,7 +403,11 @@ def simulate(options, target):
 
 def main(argv=None):
     options = parse_arguments(argv)
-    return run(options)
+    try:
+        return run(options)
+    except KeyboardInterrupt:
+        print("\nparticles.py: interrupted", file=sys.stderr)
+        return 130
 
 
 if __name__ == "__main__":

@@ -46,13 +46,13 @@ def decode_png(raylib, path):
         raylib.UnloadImage(image)
 
 
-def run_demo(*options, timeout=300):
+def run_demo(*options, env=None):
     return subprocess.run(
         [sys.executable, str(DEMO), *options],
         capture_output=True,
         text=True,
-        timeout=timeout,
-        env=dict(os.environ),
+        timeout=300,
+        env=dict(os.environ) if env is None else env,
     )
 
 
@@ -139,3 +139,12 @@ def test_an_unwritable_picture_path_is_reported(tmp_path):
     assert run.returncode == 1
     assert run.stderr.splitlines()[-1].startswith("particles.py: cannot create the folder for the picture: ")
     assert "Traceback" not in run.stderr and not (blocker / "scene.png").exists()
+
+
+def test_without_a_display_it_says_so_instead_of_crashing(tmp_path):
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    run = run_demo("--frames", "1", "--out", str(tmp_path / "scene.png"), env=env)
+    assert run.returncode == 1
+    no_window = "particles.py: raylib could not open a window (no display? run it through `make demo`)"
+    assert run.stderr.splitlines()[-1] == no_window
+    assert not (tmp_path / "scene.png").exists()
