@@ -87,6 +87,21 @@ def test_writes_the_asked_size_with_a_scene_on_it(two_runs, read_png):
     assert run.stdout.splitlines()[-1].split() == ["picture:", str(png)]
 
 
+def test_picture_is_the_right_way_up(two_runs, read_png):
+    # Render textures are stored bottom row first. The obstacle at the top
+    # left is a wide one outlined in Plum, the one at the bottom left a tall
+    # one: its top edge is a long Plum line only where the picture was
+    # turned right way up before export.
+    width, height, pixels = read_png(two_runs[0][1])
+    plum = bytes((221, 160, 221))
+
+    def plum_pixels(y):
+        return sum(pixels[(y * width + x) * 3 : (y * width + x) * 3 + 3] == plum for x in range(30, 100))
+
+    assert plum_pixels(57) > 40
+    assert plum_pixels(height - 1 - 57) < 10
+
+
 def test_summary_reports_the_run(two_runs):
     report = summary(two_runs[0][0])
     assert report["frames"] == "6" and report["particles"] == "300"
