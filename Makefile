@@ -1,7 +1,8 @@
 # korvex: build and test entry points.  `make test` does everything: the
 # test suite three times, against three builds (release; Debian's debug
 # interpreter, which also runs the leak test; ASan + UBSan), then the pip
-# install check.
+# install check.  `make demo` draws the particle demo (examples/particles.py)
+# headless into build/demo/particles.png.
 #
 # Every command runs through scripts/env.sh: natively when the host has
 # CPython 3.14 (with headers) and raylib >= 6, otherwise inside the cached
@@ -17,6 +18,7 @@
 #   PYTEST_ARGS  extra arguments for pytest, e.g. PYTEST_ARGS="-k vector2"
 #   TESTS        what pytest collects (default tests)
 #   PYTHON       interpreter used for the tests (default python3.14)
+#   DEMO_ARGS    options for examples/particles.py, e.g. DEMO_ARGS="--seed 7"
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
@@ -27,6 +29,7 @@ CMAKE_ARGS  ?=
 PYTEST_ARGS ?=
 TESTS       ?= tests
 PYTHON      ?= python3.14
+DEMO_ARGS   ?=
 
 DEBUG_BUILD_DIR ?= $(BUILD_DIR)-debug
 DEBUG_PYTHON    ?= /usr/bin/python3.14d
@@ -80,7 +83,7 @@ ASAN_ENV = env LD_PRELOAD="$(ASAN_PRELOAD)" PYTHONMALLOC=malloc \
     LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
 
-.PHONY: all build test test-release test-only test-install test-debug build-debug test-debug-only \
+.PHONY: all build demo test test-release test-only test-install test-debug build-debug test-debug-only \
     test-asan build-asan test-asan-only shell root clean distclean
 
 all: build
@@ -88,6 +91,15 @@ all: build
 ## Configure (if needed) and build incrementally into $(BUILD_DIR).
 build:
 	$(call configure_build,$(BUILD_DIR),-DCMAKE_BUILD_TYPE=$(BUILD_TYPE))
+
+## Build, then run the particle demo under Xvfb with a hidden raylib window.
+## GLFW tries Wayland first, and Wayland's client library prints an error
+## when XDG_RUNTIME_DIR is unset (as in the sid root); an empty private one
+## lets it fall back to X11 quietly.
+demo: build
+	mkdir -p -m 700 $(BUILD_DIR)/xdg-runtime
+	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python XDG_RUNTIME_DIR=$(abspath $(BUILD_DIR))/xdg-runtime \
+	    $(XVFB) $(PYTHON) examples/particles.py $(DEMO_ARGS)
 
 ## Everything: the suite against the release, debug-interpreter and sanitizer
 ## builds, then the pip install check.  Each variant builds on its own tree;

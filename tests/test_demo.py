@@ -1,0 +1,165 @@
+"""The particle demo (examples/particles.py), run small: the picture it writes,
+its determinism, and how it refuses bad options."""
+
+import ctypes
+import os
+import subprocess
+import sys
+from pathlib import Path
+
+import pytest
+
+DEMO = Path(__file__).resolve().parent.parent / "examples" / "particles.py"
+BACKGROUND = (10, 12, 24)
+SIZE = (640, 480)
+
+
+class Image(ctypes.Structure):
+    _fields_ = [
+        ("data", ctypes.c_void_p),
+        ("width", ctypes.c_int),
+        ("height", ctypes.c_int),
+        ("mipmaps", ctypes.c_int),
+        ("format", ctypes.c_int),
+    ]
+
+
+PIXELFORMAT_UNCOMPRESSED_R8G8B8 = 4
+
+
+@pytest.fixture(scope="module")
+def read_png(raylib):
+    """read_png(path) gives (width, height, RGB bytes) of a PNG, decoded by raylib."""
+    raylib.LoadImage.restype = Image
+    raylib.LoadImage.argtypes = [ctypes.c_char_p]
+    raylib.UnloadImage.argtypes = [Image]
+    return lambda path: decode_png(raylib, path)
+
+
+def decode_png(raylib, path):
+    image = raylib.LoadImage(str(path).encode())
+    assert image.data, f"raylib could not read {path}"
+    try:
+        assert image.format == PIXELFORMAT_UNCOMPRESSED_R8G8B8
+        return image.width, image.height, ctypes.string_at(image.data, image.width * image.height * 3)
+    finally:
+        raylib.UnloadImage(image)
+
+
+def run_demo(*options, env=None):
+    return subprocess.run(
+        [sys.executable, str(DEMO), *options],
+        capture_output=True,
+        text=True,
+        timeout=300,
+        env=dict(os.environ) if env is None else env,
+    )
+
+
+def small_run(out, seed):
+    size = f"{SIZE[0]}x{SIZE[1]}"
+    run = run_demo("--particles", "300", "--frames", "6", "--seed", str(seed), "--size", size, "--out", str(out))
+    assert run.returncode == 0, run.stderr
+    return run
+
+
+def summary(run):
+    """The end summary as {label: value}."""
+    lines = run.stdout.splitlines()
+    start = next(i for i, line in enumerate(lines) if line.startswith("frames:"))
+    return {label: value.strip() for label, _, value in (line.partition(":") for line in lines[start:])}
+
+
+@pytest.fixture(scope="module")
+def two_runs(tmp_path_factory):
+    folder = tmp_path_factory.mktemp("demo")
+    return [(small_run(folder / f"run{i}" / "scene.png", seed=5), folder / f"run{i}" / "scene.png") for i in (1, 2)]
+
+
+def test_writes_the_asked_size_with_a_scene_on_it(two_runs, read_png):
+    run, png = two_runs[0]
+    width, height, pixels = read_png(png)
+    assert (width, height) == SIZE
+    background = bytes(BACKGROUND)
+    drawn = sum(pixels[i : i + 3] != background for i in range(0, len(pixels), 3))
+    # the obstacles alone cover about a tenth of the picture
+    assert drawn > width * height // 20
+    assert run.stdout.splitlines()[-1].split() == ["picture:", str(png)]
+
+
+def test_picture_is_the_right_way_up(two_runs, read_png):
+    # Render textures are stored bottom row first. The obstacle at the top
+    # left is a wide one outlined in Plum, the one at the bottom left a tall
+    # one: its top edge is a long Plum line only where the picture was
+    # turned right way up before export.
+    width, height, pixels = read_png(two_runs[0][1])
+    plum = bytes((221, 160, 221))
+
+    def plum_pixels(y):
+        return sum(pixels[(y * width + x) * 3 : (y * width + x) * 3 + 3] == plum for x in range(30, 100))
+
+    assert plum_pixels(57) > 40
+    assert plum_pixels(height - 1 - 57) < 10
+
+
+def test_summary_reports_the_run(two_runs):
+    report = summary(two_runs[0][0])
+    assert report["frames"] == "6" and report["particles"] == "300"
+    assert report["simulation"].endswith(" ms per frame") and report["drawing"].endswith(" ms per frame")
+    assert int(report["wall bounces"]) >= 0 and int(report["obstacle hits"]) >= 0
+    progress = [line for line in two_runs[0][0].stdout.splitlines() if line.startswith("frame ")]
+    assert progress[-1].startswith("frame 6 of 6, ") and progress[-1].endswith(" fps")
+
+
+def test_one_seed_gives_one_picture_and_one_simulation(two_runs, tmp_path, read_png):
+    (first, first_png), (second, second_png) = two_runs
+    assert first_png.read_bytes() == second_png.read_bytes()
+    timing = ("simulation", "drawing", "picture")
+    same = {k: v for k, v in summary(first).items() if k not in timing}
+    assert same == {k: v for k, v in summary(second).items() if k not in timing}
+
+    other = small_run(tmp_path / "other.png", seed=6)
+    assert read_png(tmp_path / "other.png")[2] != read_png(first_png)[2]
+    assert summary(other)["obstacle hits"] != summary(first)["obstacle hits"] or (
+        summary(other)["wall bounces"] != summary(first)["wall bounces"]
+    )
+
+
+@pytest.mark.parametrize(
+    "options, message",
+    [
+        (["--particles", "0"], "argument --particles: must be at least 1, got 0"),
+        (["--frames", "-3"], "argument --frames: must be at least 1, got -3"),
+        (["--frames", "ten"], "argument --frames: not a whole number: 'ten'"),
+        (["--size", "639x480"], "argument --size: must be from 640x480 up to 8192x8192, got '639x480'"),
+        (["--size", "640x479"], "argument --size: must be from 640x480 up to 8192x8192, got '640x479'"),
+        (["--size", "8193x600"], "argument --size: must be from 640x480 up to 8192x8192, got '8193x600'"),
+        (["--size", "800"], "argument --size: expected WIDTHxHEIGHT, e.g. 800x600, got '800'"),
+        (["--size", "axb"], "argument --size: expected WIDTHxHEIGHT, e.g. 800x600, got 'axb'"),
+        (["--out", "scene.jpg"], "argument --out: the picture is written as PNG: the name must end in .png, got 'scene.jpg'"),
+        (["--seed", "1.5"], "argument --seed: invalid int value: '1.5'"),
+    ],
+)
+def test_bad_options_are_refused_before_any_window(options, message):
+    run = run_demo(*options)
+    assert run.returncode == 2
+    assert run.stderr.splitlines()[-1] == f"particles.py: error: {message}"
+    assert run.stdout == ""
+
+
+def test_an_unwritable_picture_path_is_reported(tmp_path):
+    blocker = tmp_path / "file"
+    blocker.write_text("")
+    run = run_demo("--particles", "10", "--frames", "1", "--out", str(blocker / "scene.png"))
+    assert run.returncode == 1
+    assert run.stderr.splitlines()[-1].startswith("particles.py: cannot create the folder for the picture: ")
+    assert "Traceback" not in run.stderr and not (blocker / "scene.png").exists()
+
+
+def test_without_a_display_it_says_so_instead_of_crashing(tmp_path):
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    run = run_demo("--frames", "1", "--out", str(tmp_path / "scene.png"), env=env)
+    assert run.returncode == 1
+    no_window = "particles.py: raylib could not open a window (no display? run it through `make demo`)"
+    assert run.stderr.splitlines()[-1] == no_window
+    assert not (tmp_path / "scene.png").exists()
