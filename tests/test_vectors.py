@@ -10,6 +10,7 @@ import math
 import operator
 import pickle
 import sys
+import warnings
 import weakref
 from collections import OrderedDict
 from fractions import Fraction
@@ -345,6 +346,112 @@ def test_list_shrinking_during_conversion(kind):
     raises_exactly(IndexError, "list index out of range", kind.type.from_list, items)
 
 
+@pytest.mark.parametrize("kind", KINDS)
+def test_constructor_keeps_nan(kind):
+    v = kind.type(NAN, *components(kind)[1:])
+    assert math.isnan(v.x) and v.get_tuple()[1:] == components(kind)[1:]
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_constructor_float_subclass_from_dunder_float_warns(kind):
+    class F(float):
+        pass
+
+    class ReturnsSubclass:
+        def __float__(self):
+            return F(2.5)
+
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        assert_vector(kind.type(ReturnsSubclass(), *components(kind)[1:]), (2.5, *components(kind)[1:]))
+    assert [w.category for w in caught] == [DeprecationWarning]
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_only_objects_with_the_marker_are_vector_like(kind):
+    """An object is read as a vector only when it has clamp_magnitude_ip; an
+    AttributeError while looking it up means it has none."""
+    letters = dict(zip(kind.letters, components(kind)))
+    local = type("Local", (), letters)
+    raises_exactly(TypeError, f"{kind.cls}() invalid constructor argument: Local", kind.type, local())
+
+    class Quiet:
+        def __getattr__(self, name):
+            raise AttributeError(name)
+
+    raises_exactly(TypeError, f"{kind.cls}() invalid constructor argument: Quiet", kind.type, Quiet())
+
+    class QuietTuple(tuple):
+        def __getattr__(self, name):
+            raise AttributeError(name)
+
+    assert_vector(kind.type(QuietTuple(components(kind, 3))), components(kind, 3))
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_vector_like_is_read_in_component_order_after_the_marker_test(kind):
+    log = []
+
+    def logged_lookup(self, name):
+        log.append(name)
+        return object.__getattribute__(self, name)
+
+    logged = type("Logged", (), {"clamp_magnitude_ip": None, "__getattribute__": logged_lookup,
+                                 **dict(zip(kind.letters, components(kind)))})
+    assert_vector(kind.type(logged()), components(kind))
+    assert log == ["clamp_magnitude_ip", *kind.letters]
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_marker_test_comes_before_the_sequence_test(kind):
+    marked = type("ListWithMarker", (list,), {"clamp_magnitude_ip": None, **dict(zip(kind.letters, components(kind, 5)))})
+    assert_vector(kind.type(marked(components(kind))), components(kind, 5))
+    assert_vector(kind.type(marked(range(kind.size + 1))), components(kind, 5))  # length never asked
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_sequence_subclasses(kind):
+    class L(list):
+        def __getitem__(self, index):  # the subclass's own item access is used
+            return 10 + index
+
+    assert_vector(kind.type(TupleSub(components(kind))), components(kind))
+    assert_vector(kind.type(L(components(kind))), components(kind, 10))
+    raises_exactly(TypeError, f"{kind.cls}() takes a sequence of length {kind.size}, but got {kind.size + 1}",
+                   kind.type, TupleSub(range(kind.size + 1)))
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_sequence_with_lying_length(kind):
+    n = kind.size
+
+    class ShortList(list):
+        def __len__(self):
+            return n
+
+    class LongTuple(tuple):
+        def __len__(self):
+            return n + 3
+
+    class NegativeLength(list):
+        def __len__(self):
+            return -1
+
+    class LengthBoom(tuple):
+        def __len__(self):
+            raise Boom("len")
+
+    raises_exactly(IndexError, "list index out of range", kind.type, ShortList())
+    raises_exactly(IndexError, "list index out of range", kind.type, ShortList([1]))
+    assert_vector(kind.type(ShortList(components(kind) + (9,))), components(kind))
+    raises_exactly(TypeError, f"{kind.cls}() takes a sequence of length {n}, but got {n + 3}", kind.type,
+                   LongTuple(components(kind)))
+    with pytest.raises(ValueError):
+        kind.type(NegativeLength(components(kind)))
+    with pytest.raises(Boom):
+        kind.type(LengthBoom(components(kind)))
+
+
 # --- factories ---------------------------------------------------------------------------------
 
 
@@ -494,6 +601,63 @@ FACTORY_ERRORS = {
 @pytest.mark.parametrize("kind, call, error, message", per_kind(FACTORY_ERRORS))
 def test_factory_errors(kind, call, error, message):
     raises_exactly(error, message, call)
+
+
+class IntReturnsFloat:
+    def __int__(self):
+        return 1.5
+
+
+class IntReturnsSubclass:
+    def __int__(self):
+        return IntSubclass(7)
+
+
+class IntBoom:
+    def __int__(self):
+        raise Boom("int")
+
+
+@pytest.mark.parametrize(
+    "value, exc_type, message",
+    [
+        ("3", TypeError, "an integer is required"),
+        (None, TypeError, "an integer is required"),
+        (Index(7), TypeError, "an integer is required"),  # __index__ alone is not enough
+        (IntReturnsFloat(), TypeError, "__int__ returned non-int (type float)"),
+        (2**31, OverflowError, "value too large to convert to int"),
+        (-(2**31) - 1, OverflowError, "value too large to convert to int"),
+        (2**40, OverflowError, "value too large to convert to int"),
+        (1e10, OverflowError, "value too large to convert to int"),
+        (2**100, OverflowError, "Python int too large to convert to C long"),
+        (-(2**100), OverflowError, "Python int too large to convert to C long"),
+        (NAN, ValueError, "cannot convert float NaN to integer"),
+        (INF, OverflowError, "cannot convert float infinity to integer"),
+    ],
+)
+@pytest.mark.parametrize("kind", KINDS)
+def test_from_ints_errors(kind, value, exc_type, message):
+    for position in range(kind.size):
+        args = list(components(kind))
+        args[position] = value
+        raises_exactly(exc_type, message, kind.type.from_ints, *args)
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_from_ints_conversion_hooks(kind):
+    rest = components(kind)[1:]
+    with pytest.raises(Boom):
+        kind.type.from_ints(IntBoom(), *rest)
+    assert_vector(kind.type.from_ints(IntSubclass(-5), *rest), (-5.0, *rest))  # read directly
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        assert_vector(kind.type.from_ints(IntReturnsSubclass(), *rest), (7.0, *rest))
+    assert [w.category for w in caught] == [DeprecationWarning]
+    assert str(caught[0].message).startswith("__int__ returned non-int (type IntSubclass).")
+    with warnings.catch_warnings():
+        warnings.simplefilter("error", DeprecationWarning)
+        with pytest.raises(DeprecationWarning):
+            kind.type.from_ints(IntReturnsSubclass(), *rest)
 
 
 # --- properties --------------------------------------------------------------------------------
@@ -679,6 +843,39 @@ def test_scalar_conversion_errors(kind):
         for other in (Index(2), "2", None, [2], components(kind)):
             assert getattr(v, f"__{op.__name__}__")(other) is NotImplemented
     assert_vector(v, components(kind))
+
+
+@pytest.mark.parametrize("op, symbol", [(operator.mul, "*"), (operator.truediv, "/"), (operator.floordiv, "//")])
+@pytest.mark.parametrize("other", ["a", None, (1, 2), 1j])
+@pytest.mark.parametrize("kind", KINDS)
+def test_scaling_operators_leave_other_types_to_the_interpreter(kind, op, symbol, other):
+    if op is operator.mul and isinstance(other, (str, tuple)):
+        message = f"can't multiply sequence by non-int of type '{kind.type_name}'"
+    else:
+        message = f"unsupported operand type(s) for {symbol}: '{kind.type_name}' and '{type(other).__name__}'"
+    raises_exactly(TypeError, message, op, kind.type(*components(kind)), other)
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_no_reflected_operations(kind):
+    v, name = kind.type(*components(kind)), kind.type_name
+    raises_exactly(TypeError, f"unsupported operand type(s) for *: 'int' and '{name}'", operator.mul, 3, v)
+    raises_exactly(TypeError, f"unsupported operand type(s) for /: 'float' and '{name}'", operator.truediv, 1.0, v)
+    raises_exactly(TypeError, f"unsupported operand type(s) for +: 'int' and '{name}'", operator.add, 1, v)
+    raises_exactly(TypeError, f"unsupported operand type(s) for -: 'NoneType' and '{name}'", operator.sub, None, v)
+    raises_exactly(TypeError, f'can only concatenate tuple (not "{name}") to tuple', operator.add, (3, 4), v)
+    raises_exactly(TypeError, f'can only concatenate list (not "{name}") to list', operator.add, [3, 4], v)
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_negation(kind):
+    rest = components(kind)[1:]
+    v = kind.type(0, *rest)
+    n = -v
+    assert_vector(n, (-0.0, *(-c for c in rest)))
+    assert n == kind.type(0, *(-c for c in rest))
+    assert_vector(-kind.type(-0.0, -INF, *rest[1:]), (0.0, INF, *(-c for c in rest[1:])))
+    assert_vector(v, (0.0, *rest))
 
 
 @pytest.mark.parametrize("op", [operator.iadd, operator.isub, operator.imul])
@@ -1173,7 +1370,7 @@ def test_sequence_protocol(kind):
     assert [next(it) for _ in values] == list(values)
     with pytest.raises(StopIteration):
         next(it)
-    assert 2 in v and 2.0 in v and kind.size + 1 not in v
+    assert 2 in v and 2.0 in v and values[-1] in v and kind.size + 1 not in v
     assert bool(kind.type()) is True and bool(kind.type(*(NAN,) * kind.size)) is True
 
 
@@ -1337,7 +1534,40 @@ def test_reference_counts(kind):
     assert (sys.getrefcount(v), sys.getrefcount(w), sys.getrefcount(item)) == before
 
 
+@pytest.mark.parametrize("kind", KINDS)
+def test_no_reference_leaks_of_results(kind):
+    v = kind.type(*components(kind))
+    base = sys.getrefcount(v)
+    for _ in range(100):
+        assert v.to_round() is v
+        assert v.to_abs() is v
+        assert v.to_neg() is v
+        assert v.to_normalized() is v
+        v += kind.type()
+    assert sys.getrefcount(v) == base
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_module_publishes_only_the_class(kind):
+    module = sys.modules[kind.type.__module__]
+    assert getattr(module, kind.cls) is kind.type
+    assert {name for name in vars(module) if not name.startswith("__")} == {kind.cls}
+
+
 # --- native table and inline helpers -----------------------------------------------------------
+
+
+# After the object header: the native table pointer, then the components
+# (Vector3's three floats padded to eight bytes).
+OBJECT_SIZES = {"Vector2": 8 + 2 * 4, "Vector3": 8 + 3 * 4 + 4, "Vector4": 8 + 4 * 8}
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_native_table_and_layout(kind):
+    capsule = kind.type.__dict__["__pyx_vtable__"]
+    assert type(capsule).__name__ == "PyCapsule"
+    assert kind.type.__basicsize__ == object.__basicsize__ + OBJECT_SIZES[kind.cls]
+    assert sys.getsizeof(kind.type()) >= kind.type.__basicsize__
 
 
 NATIVE_CONSTRUCTORS = {
