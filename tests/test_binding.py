@@ -17,6 +17,7 @@ import pytest
 import korvex_consumer as consumer
 from korvex.vector2 import vector2 as vector2_module
 from korvex.vector2.vector2 import Vector2
+from support import raises_exactly
 
 NAME = "korvex.vector2.vector2"
 SIZE_TEXT = "{}.{} size changed, may indicate binary incompatibility. Expected {} from C header, got {} from PyObject"
@@ -28,13 +29,6 @@ _capsule_name.argtypes = [ctypes.py_object]
 _capsule_pointer = ctypes.pythonapi.PyCapsule_GetPointer
 _capsule_pointer.restype = ctypes.c_void_p
 _capsule_pointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
-
-
-def raises_exactly(exc_type, message, func, *args):
-    with pytest.raises(exc_type) as info:
-        func(*args)
-    assert type(info.value) is exc_type
-    assert str(info.value) == message
 
 
 def run_python(code):

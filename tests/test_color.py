@@ -6,7 +6,6 @@ import gc
 import inspect
 import math
 import pickle
-import struct
 import subprocess
 import sys
 import weakref
@@ -16,6 +15,7 @@ import pytest
 from korvex.color.color import Color
 from korvex.vector4.vector4 import Vector4
 import korvex_consumer as consumer
+from support import Index, bits, f32
 
 K = 1 / 255  # Python's division is correctly rounded: the double nearest 1/255
 
@@ -28,14 +28,6 @@ def tp_name(obj):
     """The type name that the interpreter's messages show for built-in and korvex objects."""
     t = type(obj)
     return t.__name__ if t.__module__ == "builtins" else f"{t.__module__}.{t.__name__}"
-
-
-def bits(x):
-    return struct.pack("<d", x)
-
-
-def as_float32(x):
-    return struct.unpack("f", struct.pack("f", x))[0]
 
 
 class RaylibColor(ctypes.Structure):
@@ -66,11 +58,6 @@ class Int:
 class IntRaises:
     def __int__(self):
         raise ZeroDivisionError("no int")
-
-
-class IndexOnly:
-    def __index__(self):
-        return 3
 
 
 # --- construction ---------------------------------------------------------------
@@ -111,7 +98,7 @@ def test_keywords():
         ((1, 2, 3), {"r": 4}, "__init__() got multiple values for keyword argument 'r'"),
         (("1", 2, 3), {}, "an integer is required"),
         ((None, 2, 3), {}, "an integer is required"),
-        ((IndexOnly(), 2, 3), {}, "an integer is required"),
+        ((Index(3), 2, 3), {}, "an integer is required"),
         ((Int("7"), 2, 3), {}, "__int__ returned non-int (type str)"),
     ],
 )
@@ -495,7 +482,7 @@ def test_fade(alpha, stored):
 
 def test_fade_single_precision_matters():
     alpha = math.nextafter(1 / 255, 0)
-    assert int(alpha * 255) == 0 and int(as_float32(alpha) * 255.0) == 1
+    assert int(alpha * 255) == 0 and int(f32(alpha) * 255.0) == 1
 
 
 @pytest.mark.parametrize(
@@ -622,7 +609,7 @@ def test_native_slots_without_override():
 def test_fade_override_gets_the_single_precision_value():
     c = Overriding(0, 0, 0)
     consumer.color_fade(c, 0.1, 0)
-    assert c.faded == [as_float32(0.1)]
+    assert c.faded == [f32(0.1)]
 
 
 @pytest.mark.parametrize(

@@ -9,6 +9,7 @@ from korvex.rect.rect import Rect
 from korvex.vector2.vector2 import Vector2
 from korvex.vector4.vector4 import Vector4
 import korvex_consumer as consumer
+from support import ListSub, TupleSub
 
 NAN = float("nan")
 
@@ -176,14 +177,6 @@ def test_general_entry_value_errors(name, arg, message, via):
     with pytest.raises(ValueError) as info:
         collide(Rect(0, 0, 10, 10), name, arg, via)
     assert str(info.value) == message
-
-
-class TupleSub(tuple):
-    pass
-
-
-class ListSub(list):
-    pass
 
 
 @pytest.mark.parametrize(
