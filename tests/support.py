@@ -105,6 +105,20 @@ class VectorLike:
             setattr(self, letter, value)
 
 
+# Code for a fresh interpreter: a module whose class is not a type stands in
+# for `module`, then `importing` is imported and the TypeError printed.
+IMPORT_WITH_A_NON_TYPE = """\
+import sys, types
+fake = types.ModuleType({module!r})
+fake.{name} = 5
+sys.modules[{module!r}] = fake
+try:
+    import {importing}
+except TypeError as error:
+    print(error)
+"""
+
+
 # --- the vector types ---------------------------------------------------------------------
 
 

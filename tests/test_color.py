@@ -201,15 +201,18 @@ def test_property_assignment_clamps(value, stored):
     assert c.a == stored
 
 
-@pytest.mark.parametrize(
-    "value, error, message",
-    [
-        ("5", TypeError, "an integer is required"),
-        (None, TypeError, "an integer is required"),
-        (2**40, OverflowError, "value too large to convert to int"),
-        (Int(1.5), TypeError, "__int__ returned non-int (type float)"),
-    ],
-)
+# Values a channel (or an int result) cannot be made of, and the error each gives.
+INT_FAILURES = [
+    ("5", TypeError, "an integer is required"),
+    ("x", TypeError, "an integer is required"),
+    (None, TypeError, "an integer is required"),
+    (2**40, OverflowError, "value too large to convert to int"),
+    (Int(1.5), TypeError, "__int__ returned non-int (type float)"),
+    (Int(2.5), TypeError, "__int__ returned non-int (type float)"),
+]
+
+
+@pytest.mark.parametrize("value, error, message", INT_FAILURES)
 def test_property_assignment_failure_keeps_channel(value, error, message):
     c = Color(1, 2, 3, 4)
     with pytest.raises(error) as info:
@@ -612,15 +615,7 @@ def test_fade_override_gets_the_single_precision_value():
     assert c.faded == [f32(0.1)]
 
 
-@pytest.mark.parametrize(
-    "result, error, message",
-    [
-        ("x", TypeError, "an integer is required"),
-        (None, TypeError, "an integer is required"),
-        (2**40, OverflowError, "value too large to convert to int"),
-        (Int(2.5), TypeError, "__int__ returned non-int (type float)"),
-    ],
-)
+@pytest.mark.parametrize("result, error, message", INT_FAILURES)
 def test_to_int_override_result_conversion_errors(result, error, message):
     class Bad(Color):
         def to_int(self):

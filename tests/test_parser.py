@@ -14,7 +14,7 @@ from korvex.color.color import Color
 from korvex.rect.rect import Rect
 from korvex.vector2.vector2 import Vector2
 from korvex.vector4.vector4 import Vector4
-from support import BadIndex, Boom, Index, ListSub, TupleSub, f32
+from support import IMPORT_WITH_A_NON_TYPE, BadIndex, Boom, Index, ListSub, TupleSub, f32
 
 vector2_like = consumer.parser_vector2_like
 rect_like = consumer.parser_rect_like
@@ -159,16 +159,7 @@ def test_exports_come_before_binding_in_order():
 
 def test_binding_failure_aborts_import():
     out = run_python(
-        """
-        import sys, types
-        fake = types.ModuleType("korvex.color.color")
-        fake.Color = 5
-        sys.modules["korvex.color.color"] = fake
-        try:
-            import korvex.parser.parser
-        except TypeError as error:
-            print(error)
-        """
+        IMPORT_WITH_A_NON_TYPE.format(module="korvex.color.color", name="Color", importing="korvex.parser.parser")
     )
     assert out.stdout.strip() == "korvex.color.color.Color is not a type object", out.stderr
 
@@ -348,17 +339,23 @@ def test_rect_like_errors(value, error, message):
     assert str(info.value) == message
 
 
-@pytest.mark.parametrize("make", [tuple, list, TupleSub, Seq])
-def test_rect_like_converts_in_order_and_stops(make):
+@pytest.mark.parametrize(
+    "parse, make, names, values, expected, failing, error",
+    [(rect_like, make, "xywh", (0, 1, 2, 3), (0.0, 1.0, 2.0, 3.0), 2, ArithmeticError)
+     for make in (tuple, list, TupleSub, Seq)]
+    + [(color_like, make, "rgba", (1, 999, -1, 7), (1, 255, 0, 7), 1, LookupError)
+       for make in (tuple, list, ListSub, Seq)],
+)
+def test_rect_and_color_like_convert_in_order_and_stop(parse, make, names, values, expected, failing, error):
     log = []
-    items = [Recorder(log, name, i) for i, name in enumerate("xywh")]
-    assert rect_like(make(items)) == (0.0, 1.0, 2.0, 3.0)
-    assert log == list("xywh")
+    items = [Recorder(log, name, value) for name, value in zip(names, values)]
+    assert parse(make(items)) == expected
+    assert log == list(names)
     log.clear()
-    items[2].fail = ArithmeticError
-    with pytest.raises(ArithmeticError, match="w"):
-        rect_like(make(items))
-    assert log == list("xyw")
+    items[failing].fail = error
+    with pytest.raises(error, match=names[failing]):
+        parse(make(items))
+    assert log == list(names[: failing + 1])
 
 
 # --- parse_color_like -----------------------------------------------------------------------
@@ -421,19 +418,6 @@ def test_color_like_errors(value, error, message):
 def test_color_like_huge_int_uses_interpreter_overflow():
     with pytest.raises(OverflowError, match="too large to convert to C long"):
         color_like((0, 2**100, 0))
-
-
-@pytest.mark.parametrize("make", [tuple, list, ListSub, Seq])
-def test_color_like_converts_in_order_and_stops(make):
-    log = []
-    items = [Recorder(log, name, v) for name, v in zip("rgba", (1, 999, -1, 7))]
-    assert color_like(make(items)) == (1, 255, 0, 7)
-    assert log == list("rgba")
-    log.clear()
-    items[1].fail = LookupError
-    with pytest.raises(LookupError, match="g"):
-        color_like(make(items))
-    assert log == list("rg")
 
 
 def test_color_like_int_method_errors():

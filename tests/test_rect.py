@@ -15,21 +15,11 @@ from korvex.rect.rect import Rect
 from korvex.vector2.vector2 import Vector2
 from korvex.vector4.vector4 import Vector4
 import korvex_consumer as consumer
+from entry_points import LyingList
 from support import INF, NAN, BadFloat, Boom, Index, bits, f32
 
 def fields(r):
     return (r.x, r.y, r.width, r.height)
-
-
-class LyingList(list):
-    """A list that claims a length of its own."""
-
-    def __init__(self, items, length):
-        super().__init__(items)
-        self.length = length
-
-    def __len__(self):
-        return self.length
 
 
 class LenRaises(tuple):
