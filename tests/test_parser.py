@@ -212,63 +212,50 @@ def test_vector2_like_own_type_is_copied():
     assert (v.x, v.y) == (f32(0.1), 7.0)
 
 
+VECTOR2_LIKE_ERRORS = [
+    ((1, 2, 3), ValueError, "tuple for vector2-like argument must have only 2 elements."),
+    ((), ValueError, "tuple for vector2-like argument must have only 2 elements."),
+    ([1], ValueError, "list for vector2-like argument must have only 2 elements."),
+    ([1, 2, 3], ValueError, "list for vector2-like argument must have only 2 elements."),
+    (TupleSub((1, 2, 3)), ValueError, "sequence for vector2-like argument must have only 2 elements."),
+    (ListSub(), ValueError, "sequence for vector2-like argument must have only 2 elements."),
+    ("abc", ValueError, "sequence for vector2-like argument must have only 2 elements."),
+    (range(4), ValueError, "sequence for vector2-like argument must have only 2 elements."),
+    (Vector4(1, 2, 3, 4), ValueError, "sequence for vector2-like argument must have only 2 elements."),
+    (Seq([1, 2, 3], length=2), ValueError, "sequence for vector2-like argument must have only 2 elements."),
+    ("ab", TypeError, "must be real number, not str"),
+    (("1", 2), TypeError, "must be real number, not str"),
+    ((1, None), TypeError, "must be real number, not NoneType"),
+    ((2**2000, 0), OverflowError, "int too large to convert to float"),
+    (5, TypeError, "vector2-like argument must be Vector2, or any sequence, got int."),
+    (None, TypeError, "vector2-like argument must be Vector2, or any sequence, got NoneType."),
+    (1.5, TypeError, "vector2-like argument must be Vector2, or any sequence, got float."),
+    ({0: 1, 1: 2}, TypeError, "vector2-like argument must be Vector2, or any sequence, got dict."),
+    ({1, 2}, TypeError, "vector2-like argument must be Vector2, or any sequence, got set."),
+    (iter((1, 2)), TypeError, "vector2-like argument must be Vector2, or any sequence, got tuple_iterator."),
+    (Color(1, 2, 3), TypeError, "vector2-like argument must be Vector2, or any sequence, got Color."),
+]
+
+
+# An exact tuple or list converts x first; any other sequence converts y first.
 @pytest.mark.parametrize(
-    "value, error, message",
-    [
-        ((1, 2, 3), ValueError, "tuple for vector2-like argument must have only 2 elements."),
-        ((), ValueError, "tuple for vector2-like argument must have only 2 elements."),
-        ([1], ValueError, "list for vector2-like argument must have only 2 elements."),
-        ([1, 2, 3], ValueError, "list for vector2-like argument must have only 2 elements."),
-        (TupleSub((1, 2, 3)), ValueError, "sequence for vector2-like argument must have only 2 elements."),
-        (ListSub(), ValueError, "sequence for vector2-like argument must have only 2 elements."),
-        ("abc", ValueError, "sequence for vector2-like argument must have only 2 elements."),
-        (range(4), ValueError, "sequence for vector2-like argument must have only 2 elements."),
-        (Vector4(1, 2, 3, 4), ValueError, "sequence for vector2-like argument must have only 2 elements."),
-        (Seq([1, 2, 3], length=2), ValueError, "sequence for vector2-like argument must have only 2 elements."),
-        ("ab", TypeError, "must be real number, not str"),
-        (("1", 2), TypeError, "must be real number, not str"),
-        ((1, None), TypeError, "must be real number, not NoneType"),
-        ((2**2000, 0), OverflowError, "int too large to convert to float"),
-        (5, TypeError, "vector2-like argument must be Vector2, or any sequence, got int."),
-        (None, TypeError, "vector2-like argument must be Vector2, or any sequence, got NoneType."),
-        (1.5, TypeError, "vector2-like argument must be Vector2, or any sequence, got float."),
-        ({0: 1, 1: 2}, TypeError, "vector2-like argument must be Vector2, or any sequence, got dict."),
-        ({1, 2}, TypeError, "vector2-like argument must be Vector2, or any sequence, got set."),
-        (iter((1, 2)), TypeError, "vector2-like argument must be Vector2, or any sequence, got tuple_iterator."),
-        (Color(1, 2, 3), TypeError, "vector2-like argument must be Vector2, or any sequence, got Color."),
-    ],
+    "make, order", [(tuple, "xy"), (list, "xy"), (TupleSub, "yx"), (ListSub, "yx"), (Seq, "yx")]
 )
-def test_vector2_like_errors(value, error, message):
-    with pytest.raises(error) as info:
-        vector2_like(value)
-    assert str(info.value) == message
-
-
-@pytest.mark.parametrize("make", [tuple, list])
-def test_vector2_like_tuple_and_list_convert_x_first_and_stop(make):
+def test_vector2_like_converts_in_order_and_stops_at_the_first_failure(make, order):
+    first, second = order
     log = []
     assert vector2_like(make([Recorder(log, "x", 3), Recorder(log, "y", 4)])) == (3.0, 4.0)
-    assert log == ["x", "y"]
+    assert log == list(order)
     log.clear()
-    with pytest.raises(KeyError, match="x"):
-        vector2_like(make([Recorder(log, "x", fail=KeyError), Recorder(log, "y")]))
-    assert log == ["x"]
-
-
-@pytest.mark.parametrize("make", [TupleSub, ListSub, Seq])
-def test_vector2_like_sequence_converts_y_first_and_stops_at_the_first_failure(make):
-    log = []
-    assert vector2_like(make([Recorder(log, "x", 3), Recorder(log, "y", 4)])) == (3.0, 4.0)
-    assert log == ["y", "x"]
+    # Both fail: the second is not converted any more, the first's error is reported.
+    fails = {first: KeyError, second: ValueError}
+    with pytest.raises(KeyError, match=first):
+        vector2_like(make([Recorder(log, name, fail=fails[name]) for name in "xy"]))
+    assert log == [first]
     log.clear()
-    # y fails first: x is not converted any more, and y's error is the one reported.
-    with pytest.raises(KeyError, match="y"):
-        vector2_like(make([Recorder(log, "x", fail=ValueError), Recorder(log, "y", fail=KeyError)]))
-    assert log == ["y"]
-    log.clear()
-    with pytest.raises(ValueError, match="x"):
-        vector2_like(make([Recorder(log, "x", fail=ValueError), Recorder(log, "y")]))
-    assert log == ["y", "x"]
+    with pytest.raises(ValueError, match=second):
+        vector2_like(make([Recorder(log, name, fail=ValueError if name == second else None) for name in "xy"]))
+    assert log == list(order)
 
 
 def test_vector2_like_index_errors_propagate():
@@ -316,27 +303,20 @@ def test_rect_like_own_type_is_read_without_calls():
     assert rect_like(Shadow(1, 2, 3, 4)) == (7.0, 7.0, 7.0, 7.0)
 
 
-@pytest.mark.parametrize(
-    "value, error, message",
-    [
-        ((1, 2, 3), ValueError, "tuple for rect-like argument must have only 4 elements."),
-        ((1, 2, 3, 4, 5), ValueError, "tuple for rect-like argument must have only 4 elements."),
-        ([], ValueError, "list for rect-like argument must have only 4 elements."),
-        (ListSub([1, 2]), ValueError, "sequence for rect-like argument must have only 4 elements."),
-        ("abc", ValueError, "sequence for rect-like argument must have only 4 elements."),
-        (Vector2(1, 2), ValueError, "sequence for rect-like argument must have only 4 elements."),
-        ("abcd", TypeError, "must be real number, not str"),
-        ((1, 2, 3, "4"), TypeError, "must be real number, not str"),
-        ({}, TypeError, "rect_like argument must be Rect, tuple, or list, got dict"),
-        (None, TypeError, "rect_like argument must be Rect, tuple, or list, got NoneType"),
-        (5, TypeError, "rect_like argument must be Rect, tuple, or list, got int"),
-        (Color(1, 2, 3), TypeError, "rect_like argument must be Rect, tuple, or list, got Color"),
-    ],
-)
-def test_rect_like_errors(value, error, message):
-    with pytest.raises(error) as info:
-        rect_like(value)
-    assert str(info.value) == message
+RECT_LIKE_ERRORS = [
+    ((1, 2, 3), ValueError, "tuple for rect-like argument must have only 4 elements."),
+    ((1, 2, 3, 4, 5), ValueError, "tuple for rect-like argument must have only 4 elements."),
+    ([], ValueError, "list for rect-like argument must have only 4 elements."),
+    (ListSub([1, 2]), ValueError, "sequence for rect-like argument must have only 4 elements."),
+    ("abc", ValueError, "sequence for rect-like argument must have only 4 elements."),
+    (Vector2(1, 2), ValueError, "sequence for rect-like argument must have only 4 elements."),
+    ("abcd", TypeError, "must be real number, not str"),
+    ((1, 2, 3, "4"), TypeError, "must be real number, not str"),
+    ({}, TypeError, "rect_like argument must be Rect, tuple, or list, got dict"),
+    (None, TypeError, "rect_like argument must be Rect, tuple, or list, got NoneType"),
+    (5, TypeError, "rect_like argument must be Rect, tuple, or list, got int"),
+    (Color(1, 2, 3), TypeError, "rect_like argument must be Rect, tuple, or list, got Color"),
+]
 
 
 @pytest.mark.parametrize(
@@ -383,35 +363,40 @@ def test_color_like_values(value, expected):
     assert color_like(value) == expected
 
 
+COLOR_LIKE_ERRORS = [
+    ((1, 2), ValueError, "tuple for color-like argument must have only 3-4 elements."),
+    ((1, 2, 3, 4, 5), ValueError, "tuple for color-like argument must have only 3-4 elements."),
+    ([1, 2], ValueError, "list for color-like argument must have only 3-4 elements."),
+    ([], ValueError, "list for color-like argument must have only 3-4 elements."),
+    ("ab", ValueError, "sequence for color-like argument must have only 3-4 elements."),
+    (range(5), ValueError, "sequence for color-like argument must have only 3-4 elements."),
+    (Seq([1, 2, 3, 4, 5], length=4), ValueError, "sequence for color-like argument must have only 3-4 elements."),
+    ("abc", TypeError, "an integer is required"),
+    ((1, 2, "3"), TypeError, "an integer is required"),
+    ((1, None, 3), TypeError, "an integer is required"),
+    ((Index(3), 0, 0), TypeError, "an integer is required"),
+    ((2**40, 0, 0), OverflowError, "value too large to convert to int"),
+    ((0, 0, 0, -(2**31) - 1), OverflowError, "value too large to convert to int"),
+    ((0, 0, 2**31), OverflowError, "value too large to convert to int"),
+    ((float("inf"), 0, 0), OverflowError, "cannot convert float infinity to integer"),
+    ((float("nan"), 0, 0), ValueError, "cannot convert float NaN to integer"),
+    (None, TypeError, "color-like argument must be Color, or any sequence, got NoneType."),
+    (0xFF00FF, TypeError, "color-like argument must be Color, or any sequence, got int."),
+    ({"r": 1}, TypeError, "color-like argument must be Color, or any sequence, got dict."),
+    # Only the exact Color type is read directly; a subclass is no sequence.
+    (SubColor(1, 2, 3), TypeError, "color-like argument must be Color, or any sequence, got SubColor."),
+]
+
+
 @pytest.mark.parametrize(
-    "value, error, message",
-    [
-        ((1, 2), ValueError, "tuple for color-like argument must have only 3-4 elements."),
-        ((1, 2, 3, 4, 5), ValueError, "tuple for color-like argument must have only 3-4 elements."),
-        ([1, 2], ValueError, "list for color-like argument must have only 3-4 elements."),
-        ([], ValueError, "list for color-like argument must have only 3-4 elements."),
-        ("ab", ValueError, "sequence for color-like argument must have only 3-4 elements."),
-        (range(5), ValueError, "sequence for color-like argument must have only 3-4 elements."),
-        (Seq([1, 2, 3, 4, 5], length=4), ValueError, "sequence for color-like argument must have only 3-4 elements."),
-        ("abc", TypeError, "an integer is required"),
-        ((1, 2, "3"), TypeError, "an integer is required"),
-        ((1, None, 3), TypeError, "an integer is required"),
-        ((Index(3), 0, 0), TypeError, "an integer is required"),
-        ((2**40, 0, 0), OverflowError, "value too large to convert to int"),
-        ((0, 0, 0, -(2**31) - 1), OverflowError, "value too large to convert to int"),
-        ((0, 0, 2**31), OverflowError, "value too large to convert to int"),
-        ((float("inf"), 0, 0), OverflowError, "cannot convert float infinity to integer"),
-        ((float("nan"), 0, 0), ValueError, "cannot convert float NaN to integer"),
-        (None, TypeError, "color-like argument must be Color, or any sequence, got NoneType."),
-        (0xFF00FF, TypeError, "color-like argument must be Color, or any sequence, got int."),
-        ({"r": 1}, TypeError, "color-like argument must be Color, or any sequence, got dict."),
-        # Only the exact Color type is read directly; a subclass is no sequence.
-        (SubColor(1, 2, 3), TypeError, "color-like argument must be Color, or any sequence, got SubColor."),
-    ],
+    "parse, value, error, message",
+    [(vector2_like, *case) for case in VECTOR2_LIKE_ERRORS]
+    + [(rect_like, *case) for case in RECT_LIKE_ERRORS]
+    + [(color_like, *case) for case in COLOR_LIKE_ERRORS],
 )
-def test_color_like_errors(value, error, message):
+def test_like_errors(parse, value, error, message):
     with pytest.raises(error) as info:
-        color_like(value)
+        parse(value)
     assert str(info.value) == message
 
 
