@@ -7,8 +7,6 @@ import math
 import struct
 from dataclasses import dataclass
 
-import pytest
-
 INF = math.inf
 NAN = math.nan
 
@@ -34,22 +32,31 @@ def same(a, b):
     return bits(a) == bits(b)
 
 
+# Plain try/except rather than pytest.raises: entry_points.py imports this
+# module in child interpreters that run without pytest, and loading pytest
+# there would change what is alive at their exit.
+
+
 def raises_exactly(exc_type, message, func, *args, **kwargs):
     """func(*args, **kwargs) raises exactly `exc_type` (not a subclass) with
     exactly `message`; returns the exception."""
-    with pytest.raises(exc_type) as info:
+    try:
         func(*args, **kwargs)
-    assert type(info.value) is exc_type
-    assert str(info.value) == message
-    return info.value
+    except BaseException as error:
+        assert type(error) is exc_type, f"raised {type(error).__name__}: {error}, expected {exc_type.__name__}"
+        assert str(error) == message, f"message {str(error)!r}, expected {message!r}"
+        return error
+    raise AssertionError(f"did not raise {exc_type.__name__}")
 
 
 def float_protocol_error(value):
     """The exception type and message the interpreter's float conversion gives
     for `value`."""
-    with pytest.raises(BaseException) as info:
+    try:
         math.copysign(value, 1.0)
-    return info.type, str(info.value)
+    except BaseException as error:
+        return type(error), str(error)
+    raise AssertionError(f"{value!r} converts to a float")
 
 
 class Boom(Exception):

@@ -1468,14 +1468,13 @@ def test_swizzle_names_and_order(kind):
 
 
 SWIZZLE_VALUES = {
-    "Vector2": [(1.5, -2), (-0.0, NAN)],
-    "Vector3": [(0.10000000149011612, -0.0, -INF)],
-    "Vector4": [(0.1, -0.0, 1e300, -INF)],
+    "Vector2": [((1.5, -2),), ((-0.0, NAN),)],
+    "Vector3": [((0.10000000149011612, -0.0, -INF),)],
+    "Vector4": [((0.1, -0.0, 1e300, -INF),)],
 }
 
 
-@pytest.mark.parametrize("kind, values", per_kind({name: [(v,) for v in cases] for name, cases in
-                                                   SWIZZLE_VALUES.items()}))
+@pytest.mark.parametrize("kind, values", per_kind(SWIZZLE_VALUES))
 def test_swizzle_values(kind, values):
     v = kind.type(*values)
     stored = v.get_tuple()
