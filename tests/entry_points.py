@@ -26,6 +26,8 @@ import sys
 import types
 from dataclasses import dataclass
 
+from support import VECTORS
+
 MODULE_LIST = pathlib.Path(__file__).resolve().parent.parent / "src" / "korvex" / "modules.txt"
 MODULES = tuple(
     line.split()[0] for line in MODULE_LIST.read_text().splitlines() if line[:1].isalpha()
@@ -493,25 +495,6 @@ def delete_item(obj, key):
 # --- vectors --------------------------------------------------------------------------------
 
 
-@dataclass(frozen=True)
-class VectorSpec:
-    cls: str
-    module: str
-    letters: str
-    prefix: str  # consumer area prefix
-    components_factory: str
-    has_data: bool
-    has_cross: bool
-    swizzles: tuple
-    sadd_flag: bool  # the consumer's sadd passes the dispatch flag
-
-
-VECTORS = (
-    VectorSpec("Vector2", "vector2", "xy", "v2", "from_xy", True, False, ("xx", "yx"), False),
-    VectorSpec("Vector3", "vector3", "xyz", "v3", "from_xyz", False, True, ("zyx", "xxz"), True),
-    VectorSpec("Vector4", "vector4", "xyzw", "v4", "from_xyzw", False, False, ("wzyx", "xxyz"), True),
-)
-
 NO_ARG_VECTOR_METHODS = (
     "to_normalized", "get_normalized", "to_round", "get_round", "to_abs", "get_abs", "to_neg", "get_neg",
     "get_tuple", "get_int_tuple", "get_rounded_tuple", "copy", "__copy__",
@@ -657,8 +640,8 @@ def vector_entries(s):
         entry(f"{p}_cross", cneed("cross"), fn("cross"), lambda k: pair(k) + (0,), params=("fixed",) * 3)
 
 
-for _spec in VECTORS:
-    vector_entries(_spec)
+for _kind in VECTORS:
+    vector_entries(_kind)
 
 # Vector2's consumer area has a few more entry points of its own.
 entry("v2_underscore_sadd", ("vector2", "consumer.v2_underscore_sadd"),

@@ -5,23 +5,15 @@ the null device, so it opens without sound hardware."""
 
 import gc
 import pickle
-import struct
 
 import pytest
 
 import korvex.audio.audio as audio_module
 from korvex.audio.audio import Audio
+from support import BadFloat, Boom, bits, f32
 
 CHECKSUM = 0xE3B0C44
 unpickle = audio_module.__pyx_unpickle_Audio
-
-
-def single(value):
-    return struct.unpack("f", struct.pack("f", value))[0]
-
-
-def bits(value):
-    return struct.pack("d", value)
 
 
 @pytest.fixture
@@ -82,7 +74,7 @@ def test_master_volume_is_single_precision(device, value):
     device.master_volume = value
     result = device.master_volume
     assert type(result) is float
-    assert bits(result) == bits(single(value)) and result != value
+    assert bits(result) == bits(f32(value)) and result != value
 
 
 @pytest.mark.parametrize("value, stored", [(1.5, 1.5), (True, 1.0), (0, 0.0), (3, 3.0)])
@@ -96,17 +88,12 @@ def test_master_volume_shared_by_instances(device):
     assert Audio().master_volume == 0.75
 
 
-class RaisingFloat:
-    def __float__(self):
-        raise ArithmeticError("no float")
-
-
 @pytest.mark.parametrize(
     "value, error, message",
     [
         ("0.5", TypeError, "must be real number, not str"),
         (None, TypeError, "must be real number, not NoneType"),
-        (RaisingFloat(), ArithmeticError, "no float"),
+        (BadFloat(), Boom, "float"),
         (10**400, OverflowError, "int too large to convert to float"),
     ],
 )

@@ -17,6 +17,7 @@ import pytest
 import korvex_consumer as consumer
 from korvex.vector2 import vector2 as vector2_module
 from korvex.vector2.vector2 import Vector2
+from support import IMPORT_WITH_A_NON_TYPE, raises_exactly
 
 NAME = "korvex.vector2.vector2"
 SIZE_TEXT = "{}.{} size changed, may indicate binary incompatibility. Expected {} from C header, got {} from PyObject"
@@ -28,13 +29,6 @@ _capsule_name.argtypes = [ctypes.py_object]
 _capsule_pointer = ctypes.pythonapi.PyCapsule_GetPointer
 _capsule_pointer.restype = ctypes.c_void_p
 _capsule_pointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
-
-
-def raises_exactly(exc_type, message, func, *args):
-    with pytest.raises(exc_type) as info:
-        func(*args)
-    assert type(info.value) is exc_type
-    assert str(info.value) == message
 
 
 def run_python(code):
@@ -315,22 +309,17 @@ def test_bind_not_a_type(fake_module):
 
 def test_import_fails_when_a_bound_class_is_not_a_type():
     out = run_python(
-        """
-        import sys, types
-        fake = types.ModuleType("korvex.vector2.vector2")
-        fake.Vector2 = 5
-        sys.modules["korvex.vector2.vector2"] = fake
-        try:
+        IMPORT_WITH_A_NON_TYPE.format(module="korvex.vector2.vector2", name="Vector2", importing="korvex_consumer")
+        + textwrap.dedent(
+            """
+            print("korvex_consumer" in sys.modules)
+            # The failed import left nothing behind: a later one binds the real type.
+            del sys.modules["korvex.vector2.vector2"]
             import korvex_consumer
-        except TypeError as error:
-            print(error)
-        print("korvex_consumer" in sys.modules)
-        # The failed import left nothing behind: a later one binds the real type.
-        del sys.modules["korvex.vector2.vector2"]
-        import korvex_consumer
-        from korvex.vector2.vector2 import Vector2
-        print(korvex_consumer.v2_add(Vector2(1, 2), Vector2(3, 4)), korvex_consumer.__test__)
-        """
+            from korvex.vector2.vector2 import Vector2
+            print(korvex_consumer.v2_add(Vector2(1, 2), Vector2(3, 4)), korvex_consumer.__test__)
+            """
+        )
     )
     assert out.splitlines() == [
         "korvex.vector2.vector2.Vector2 is not a type object",

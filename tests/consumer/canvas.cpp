@@ -38,19 +38,13 @@ PyObject* canvas_unload(PyObject*, PyObject* args) {
     return none_or_error();
 }
 
-PyObject* canvas_begin(PyObject*, PyObject* args) {
+// begin or end (`mode`) with a chosen dispatch flag.
+template <void (*RenderTextureVTable::*mode)(RenderTextureObject*, int)>
+PyObject* canvas_mode(PyObject*, PyObject* args) {
     RenderTextureObject* self;
     int skip_dispatch;
     if (!PyArg_ParseTuple(args, "O!i", render_texture_type, &self, &skip_dispatch)) return nullptr;
-    render_texture_table->begin(self, skip_dispatch);
-    return none_or_error();
-}
-
-PyObject* canvas_end(PyObject*, PyObject* args) {
-    RenderTextureObject* self;
-    int skip_dispatch;
-    if (!PyArg_ParseTuple(args, "O!i", render_texture_type, &self, &skip_dispatch)) return nullptr;
-    render_texture_table->end(self, skip_dispatch);
+    (render_texture_table->*mode)(self, skip_dispatch);
     return none_or_error();
 }
 
@@ -80,8 +74,8 @@ consumer::Register area("canvas", bind,
                         {
                             consumer::function("canvas_new", canvas_new),
                             consumer::function("canvas_unload", canvas_unload),
-                            consumer::function("canvas_begin", canvas_begin),
-                            consumer::function("canvas_end", canvas_end),
+                            consumer::function("canvas_begin", canvas_mode<&RenderTextureVTable::begin>),
+                            consumer::function("canvas_end", canvas_mode<&RenderTextureVTable::end>),
                             consumer::function("canvas_raw", canvas_raw),
                             consumer::function("canvas_texture_new", canvas_texture_new),
                         });

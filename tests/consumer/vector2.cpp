@@ -5,10 +5,7 @@
 namespace {
 
 struct Vector2Traits {
-    using Object = Vector2Object;
-    using Math = Vector2Math;
-    static constexpr const char* class_name = "Vector2";
-    CONSUMER_VECTOR_HELPERS(vector2)
+    CONSUMER_VECTOR_TRAITS(Vector2, vector2)
     static Vector2 make_new(const Vector2&, double s) { return vector2_new(s, -s); }
 };
 

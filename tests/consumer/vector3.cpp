@@ -5,10 +5,7 @@
 namespace {
 
 struct Vector3Traits {
-    using Object = Vector3Object;
-    using Math = Vector3Math;
-    static constexpr const char* class_name = "Vector3";
-    CONSUMER_VECTOR_HELPERS(vector3)
+    CONSUMER_VECTOR_TRAITS(Vector3, vector3)
     static Vector3 make_new(const Vector3& u, double) { return vector3_new(u.x, u.y, u.z); }
     static constexpr std::pair<const char*, Vector3 (*)(Vector3, Vector3)> more_helpers[] = {
         {"cross", vector3_cross}};

@@ -5,10 +5,7 @@
 namespace {
 
 struct Vector4Traits {
-    using Object = Vector4Object;
-    using Math = Vector4Math;
-    static constexpr const char* class_name = "Vector4";
-    CONSUMER_VECTOR_HELPERS(vector4)
+    CONSUMER_VECTOR_TRAITS(Vector4, vector4)
     static vector4_t make_new(const vector4_t& u, double) { return vector4_new(u.x, u.y, u.z, u.w); }
 };
 

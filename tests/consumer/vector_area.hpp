@@ -5,9 +5,10 @@
 // differs and registers the shared functions next to its own.
 //
 // The traits struct T supplies:
-//   Object, Math                  the object layout and the helpers' maths traits
-//   class_name                    the class imported from T's module
-//   CONSUMER_VECTOR_HELPERS(p)    the module name and the inline helpers p_add, p_sub, ...
+//   CONSUMER_VECTOR_TRAITS(Type, p)  Object and Math (the object layout and the
+//                                    helpers' maths traits), class_name (the class
+//                                    imported from T's module), the module name
+//                                    and the inline helpers p_add, p_sub, ...
 //   make_new(u, s)                the call of p_new that `helpers` reports as "new"
 //   more_helpers (optional)       (name, helper) pairs of extra two-vector helpers
 //                                 that `helpers` reports after the shared ones
@@ -23,9 +24,12 @@
 #include "korvex/common/vector_slots.hpp"
 #include "registry.hpp"
 
-// The module name and the inline helpers of a vector declaration header, as
-// members of a traits struct.
-#define CONSUMER_VECTOR_HELPERS(prefix)                                       \
+// The object layout, class, module name and inline helpers of a vector
+// declaration header, as members of a traits struct.
+#define CONSUMER_VECTOR_TRAITS(Type, prefix)                                  \
+    using Object = Type##Object;                                              \
+    using Math = Type##Math;                                                  \
+    static constexpr const char* class_name = #Type;                          \
     static constexpr const char* module_name = prefix##_module_name;          \
     static constexpr auto add = prefix##_add;                                 \
     static constexpr auto sub = prefix##_sub;                                 \
