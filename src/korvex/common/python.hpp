@@ -7,6 +7,8 @@
 
 #if defined(__GNUC__)
 #define KORVEX_COLD __attribute__((cold, noinline))
+#define KORVEX_NOINLINE __attribute__((noinline))
 #else
 #define KORVEX_COLD
+#define KORVEX_NOINLINE
 #endif

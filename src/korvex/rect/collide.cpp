@@ -103,30 +103,20 @@ int compare_edge(double edge, PyObject* value, int op, bool edge_first) {
     return result;
 }
 
+// The rectangle's near and far edge on one axis (0 horizontal, 1 vertical).
+double near_edge(const Rectangle& r, int axis) { return axis == 0 ? r.x : r.y; }
+double far_edge(const Rectangle& r, int axis) { return axis == 0 ? right_edge(r) : bottom_edge(r); }
+
 // One axis of the point rule: position <= p <= far edge, p read once. The
 // rectangle's fields are read at each step, as comparisons may run Python code.
 int point_axis(RectObject* self, PyObject* point, Source source, int axis) {
-    const bool horizontal = axis == 0;
-    PyObject* position = PyFloat_FromDouble(horizontal ? self->_raw.x : self->_raw.y);
-    if (position == nullptr) return -1;
+    const double near = near_edge(self->_raw, axis);
     PyObject* p = component(point, source, axis);
-    if (p == nullptr) {
-        Py_DECREF(position);
-        return -1;
-    }
-    int result = PyObject_RichCompareBool(position, p, Py_LE);
-    Py_DECREF(position);
-    if (result == 1) result = compare_edge(horizontal ? right_edge(self->_raw) : bottom_edge(self->_raw), p, Py_LE, false);
+    if (p == nullptr) return -1;
+    int result = compare_edge(near, p, Py_LE, true);
+    if (result == 1) result = compare_edge(far_edge(self->_raw, axis), p, Py_LE, false);
     Py_DECREF(p);
     return result;
-}
-
-template <Source source>
-int point_objects(RectObject* self, PyObject* point) {
-    if (!long_enough(point, source, 2)) return -1;
-    int result = point_axis(self, point, source, 0);
-    if (result != 1) return result;
-    return point_axis(self, point, source, 1);
 }
 
 // One axis of the rectangle rule with the interpreter's arithmetic:
@@ -137,35 +127,35 @@ int point_objects(RectObject* self, PyObject* point) {
 // Python code written out step by step; the vertical axis and items reuse the
 // value read first.
 int rect_axis(RectObject* self, PyObject* other, Source source, int axis) {
-    const bool horizontal = axis == 0;
-    PyObject* position = PyFloat_FromDouble(horizontal ? self->_raw.x : self->_raw.y);
-    if (position == nullptr) return -1;
+    const double near = near_edge(self->_raw, axis);
     PyObject* start = component(other, source, axis);
     PyObject* size = start == nullptr ? nullptr : component(other, source, axis + 2);
     PyObject* end = size == nullptr ? nullptr : PyNumber_Add(start, size);
     Py_XDECREF(size);
-    int result = end == nullptr ? -1 : PyObject_RichCompareBool(position, end, Py_LT);
-    Py_DECREF(position);
+    int result = end == nullptr ? -1 : compare_edge(near, end, Py_LT, true);
     Py_XDECREF(end);
     if (result == 1) {
-        PyObject* far = PyFloat_FromDouble(horizontal ? right_edge(self->_raw) : bottom_edge(self->_raw));
-        if (far != nullptr && horizontal && source == Source::Attributes) {
-            Py_SETREF(start, component(other, source, axis));
-        }
-        result = far == nullptr || start == nullptr ? -1 : PyObject_RichCompareBool(start, far, Py_LT);
-        Py_XDECREF(far);
+        const double far = far_edge(self->_raw, axis);
+        if (axis == 0 && source == Source::Attributes) Py_SETREF(start, component(other, source, axis));
+        result = start == nullptr ? -1 : compare_edge(far, start, Py_LT, false);
     }
     Py_XDECREF(start);
     return result;
 }
 
-template <Source source>
-int rect_objects(RectObject* self, PyObject* other) {
-    if (!long_enough(other, source, 4)) return -1;
-    int result = rect_axis(self, other, source, 0);
+// An axis rule on the horizontal axis, then, if it holds, on the vertical one.
+template <Source source, Py_ssize_t needed, int (*axis_rule)(RectObject*, PyObject*, Source, int)>
+int on_both_axes(RectObject* self, PyObject* other) {
+    if (!long_enough(other, source, needed)) return -1;
+    int result = axis_rule(self, other, source, 0);
     if (result != 1) return result;
-    return rect_axis(self, other, source, 1);
+    return axis_rule(self, other, source, 1);
 }
+
+template <Source source>
+constexpr auto point_objects = on_both_axes<source, 2, point_axis>;
+template <Source source>
+constexpr auto rect_objects = on_both_axes<source, 4, rect_axis>;
 
 int rect_rect(RectObject* self, PyObject* other) {
     if (!is_rect(other)) return korvex::raise_argument_type("other", &rect_type, other) ? 0 : -1;

@@ -29,7 +29,9 @@ namespace {
 
 // --- constructor ---------------------------------------------------------------------
 
-int read_one(PyObject* arg, double (&values)[4]) {
+// The one- and two-argument forms are kept out of line, so that the common
+// four-number form inlines into the constructor.
+KORVEX_NOINLINE int read_one(PyObject* arg, double (&values)[4]) {
     if (is_vector2(arg)) {
         double size[2];
         if (!vector_components(arg, size)) return -1;
@@ -48,7 +50,7 @@ int read_one(PyObject* arg, double (&values)[4]) {
 
 // A position or size: a Vector2 or a list/tuple of length 2. Returns 1 when
 // read, 0 when the argument is of neither kind, -1 on error.
-int read_pair(PyObject* arg, double* out) {
+KORVEX_NOINLINE int read_pair(PyObject* arg, double* out) {
     double pair[2];
     int read = 1;
     if (is_vector2(arg))
