@@ -3,6 +3,9 @@
 # package from outside the source tree.  Runs inside the build environment
 # (call it through scripts/env.sh).
 #
+#   0. CMake's raylib search, configure only: with pkg-config and the system
+#      directories out of reach, it stops with its one-line message, and it
+#      finds raylib under a RAYLIB_ROOT prefix.
 #   1. pip install, with PKG_CONFIG_LIBDIR pointing at an empty directory, so
 #      CMake cannot use raylib.pc and must find raylib by its header and
 #      library; the build log must say so.
@@ -36,6 +39,38 @@ if [[ -n ${KORVEX_PIP_BUILD_DIR:-} ]]; then
     pip_args+=(--config-settings=build-dir="$KORVEX_PIP_BUILD_DIR")
 fi
 mkdir "$tmp/no-pkgconfig"
+
+# --- the raylib search ---------------------------------------------------------
+# The directories holding the compiler's raylib.h and libraylib.so are hidden
+# from CMake's searches, with and without /usr (merged-/usr systems reach
+# them both ways).
+raylib_header=$(echo '#include <raylib.h>' | g++ -M -x c++ - | grep -o '[^ ]*/raylib\.h' | head -n1)
+raylib_library=$(g++ -print-file-name=libraylib.so)
+hidden=""
+for dir in "$(dirname "$raylib_header")" "$(dirname "$raylib_library")"; do
+    dir=$(cd "$dir" && pwd -P)
+    hidden+="$dir;${dir#/usr};/usr${dir#/usr};"
+done
+configure() {  # configure DIR [CMAKE ARGS...]: the configure log on stdout
+    local dir=$1
+    shift
+    PKG_CONFIG_LIBDIR=$tmp/no-pkgconfig cmake -S "$repo" -B "$tmp/$dir" -G Ninja -DKORVEX_BUILD_TESTS=OFF \
+        -DCMAKE_IGNORE_PATH="$hidden" "$@" 2>&1
+}
+if log=$(configure no-raylib); then
+    echo "test-install: FAILED: configured without any raylib" >&2
+    exit 1
+fi
+missing='korvex needs raylib >= 6, but neither pkg-config nor a search for raylib.h and libraylib found it;'
+grep -F -- "$missing" <<<"$log" || { echo "$log" >&2; echo "test-install: FAILED: no clear message" >&2; exit 1; }
+mkdir -p "$tmp/raylib-root/include" "$tmp/raylib-root/lib"
+cp "$raylib_header" "$tmp/raylib-root/include/"
+cp -P "$(dirname "$raylib_library")"/libraylib.so* "$tmp/raylib-root/lib/"
+log=$(configure raylib-root -DRAYLIB_ROOT="$tmp/raylib-root") || { echo "$log" >&2; exit 1; }
+grep -E "korvex: raylib [0-9.]+ \($tmp/raylib-root/lib/libraylib\.so\)" <<<"$log" \
+    || { echo "$log" >&2; echo "test-install: FAILED: RAYLIB_ROOT not searched" >&2; exit 1; }
+rm -rf "$tmp/no-raylib" "$tmp/raylib-root"
+
 echo "test-install: pip install with PKG_CONFIG_LIBDIR=$tmp/no-pkgconfig"
 if ! PKG_CONFIG_LIBDIR=$tmp/no-pkgconfig "$tmp/venv/bin/python" -m pip install -v "${pip_args[@]}" "$repo" \
         >"$tmp/pip.log" 2>&1; then
