@@ -1,8 +1,8 @@
 # korvex: build and test entry points.  `make test` does everything: the
 # test suite three times, against three builds (release; Debian's debug
-# interpreter, which also runs the leak test; ASan + UBSan), then the pip
-# install check.  `make demo` draws the particle demo (examples/particles.py)
-# headless into build/demo/particles.png.
+# interpreter, which also runs the leak test; ASan + UBSan), then the stub
+# check and the pip install check.  `make demo` draws the particle demo
+# (examples/particles.py) headless into build/demo/particles.png.
 #
 # Every command runs through scripts/env.sh: natively when the host has
 # CPython 3.14 (with headers) and raylib >= 6, otherwise inside the cached
@@ -83,8 +83,8 @@ ASAN_ENV = env LD_PRELOAD="$(ASAN_PRELOAD)" PYTHONMALLOC=malloc \
     LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
 
-.PHONY: all build demo test test-release test-only test-install test-debug build-debug test-debug-only \
-    test-asan build-asan test-asan-only shell root clean distclean
+.PHONY: all build demo test test-release test-only test-install test-stubs stubs test-debug build-debug \
+    test-debug-only test-asan build-asan test-asan-only shell root clean distclean
 
 all: build
 
@@ -105,6 +105,7 @@ demo: build
 ## builds, then the pip install check.  Each variant builds on its own tree;
 ## `make -j3 test` runs the three at once.
 test: test-release test-debug test-asan
+	$(MAKE) --no-print-directory test-stubs
 	$(MAKE) --no-print-directory test-install
 
 ## Build, then run the test suite.
@@ -119,6 +120,22 @@ test-only:
 test-install:
 	$(ENV) env PYTHON=$(PYTHON) KORVEX_PIP_BUILD_DIR=$(abspath $(BUILD_DIR))/pip-build \
 	    $(CURDIR)/scripts/test-install.sh
+
+## The type stubs against the built modules: mypy.stubtest finds nothing
+## beyond tests/stubs/stubtest-allowlist.txt, and mypy --strict accepts what
+## tests/stubs/usage.py asserts.  (tests/test_package.py checks that the
+## generated parts of the stubs are current.)
+STUB_ENV = env PYTHONPATH=$(abspath $(BUILD_DIR))/python MYPYPATH=$(abspath $(BUILD_DIR))/python \
+    MYPY_CACHE_DIR=$(abspath $(BUILD_DIR))/.mypy_cache
+
+test-stubs: build
+	$(ENV) $(STUB_ENV) $(PYTHON) -m mypy.stubtest korvex --allowlist $(CURDIR)/tests/stubs/stubtest-allowlist.txt
+	$(ENV) $(STUB_ENV) $(PYTHON) -m mypy --strict --warn-unused-ignores $(CURDIR)/tests/stubs/usage.py
+
+## Rewrite the generated parts of the stubs (swizzles, palette) from the
+## modules built in $(BUILD_DIR); see scripts/stubgen.py.
+stubs: build
+	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python $(PYTHON) $(CURDIR)/scripts/stubgen.py
 
 ## Same tests against Debian's debug interpreter (Py_DEBUG, cpython-314d ABI):
 ## its assertions check reference counts and API use, and tests/test_leaks.py

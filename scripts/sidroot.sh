@@ -18,7 +18,7 @@ set -euo pipefail
 
 # Bump when the way the root is made changes (not the package list), so that
 # cached roots made the old way are not reused.
-RECIPE_VERSION=2
+RECIPE_VERSION=3
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 pkgfile=${KORVEX_SID_PACKAGES:-$here/sid-packages.txt}
@@ -149,19 +149,6 @@ unshare --mount --propagation private \
 # Keep apt inside the root usable later with the same mirror.
 printf 'Acquire::Check-Valid-Until "false";\n' >"$tmp/etc/apt/apt.conf.d/99no-check-valid-until"
 printf '%s\n' "$packages" >"$tmp/etc/korvex-sid-packages"
-
-# The root has no sound card.  Route ALSA's default device to the null
-# plugin so that audio code (raylib's miniaudio uses ALSA) can open a
-# playback device that simply discards samples, instead of failing.
-cat >"$tmp/etc/asound.conf" <<'EOF'
-pcm.!default {
-    type null
-}
-ctl.!default {
-    type hw
-    card 0
-}
-EOF
 
 for f in usr/bin/python3.14 usr/include/raylib.h; do
     [[ -e $tmp/$f ]] || die "root is missing /$f"

@@ -11,6 +11,22 @@ from pathlib import Path
 
 import pytest
 
+TESTS_DIR = Path(__file__).resolve().parent
+
+
+def route_audio_to_null_device():
+    """Points ALSA, for this process and the subprocesses the tests start, at
+    a configuration whose default device is the null plugin, so the audio
+    tests open a device on hosts without a sound card. raylib's audio backend
+    tries PulseAudio before ALSA; an unreachable server makes it fall through
+    to ALSA on desktops too, and keeps the tests silent there. Done at import,
+    before any test can load the audio library."""
+    os.environ["ALSA_CONFIG_PATH"] = str(TESTS_DIR / "alsa" / "null.conf")
+    os.environ["PULSE_SERVER"] = "unix:/nonexistent/korvex-tests"
+
+
+route_audio_to_null_device()
+
 
 def pytest_configure(config):
     # `make test` points KORVEX_BUILD_PYTHON at the build tree it just built.

@@ -1,7 +1,7 @@
 """Audio (korvex.audio.audio): the device, the master volume and pickling.
 
-The device is raylib's (miniaudio); in the build root ALSA's default PCM is
-the null device, so it opens without sound hardware."""
+The device is raylib's (miniaudio); tests/conftest.py routes ALSA's default PCM
+to the null device, so it opens without sound hardware."""
 
 import gc
 import pickle

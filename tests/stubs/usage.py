@@ -1,0 +1,66 @@
+"""What type checkers make of korvex through its stubs.  Checked by
+`mypy --strict` in `make test-stubs` (never run): every assert_type must hold,
+and every `type: ignore` must silence an error that really is reported."""
+
+from typing import assert_type
+
+import korvex
+from korvex.audio.audio import Audio
+from korvex.canvas.canvas import RenderTexture
+from korvex.color.color import Color
+from korvex.colors.colors import colors
+from korvex.image.image import Image
+from korvex.rect.rect import Rect
+from korvex.texture.texture import Texture
+from korvex.vector2.vector2 import Vector2
+from korvex.vector3.vector3 import Vector3
+from korvex.vector4.vector4 import Vector4
+
+assert_type(korvex.__version__, str)
+assert_type(korvex.get_include(), str)
+
+v = Vector2(1, 2)
+assert_type(v + Vector2((3, 4)), Vector2)
+assert_type(v * 2.5, Vector2)
+assert_type(v / v, Vector2)
+assert_type(v.to_round(), Vector2)
+assert_type(v.yx, Vector2)
+assert_type(v.get_int_tuple(), tuple[int, int])
+assert_type(v.data, dict[str, float])
+assert_type(v[0], float)
+assert_type(Vector2.from_xy(1, 2.5).length, float)
+v.x = 3
+v.data = {"x": 1, "y": 2}
+assert_type(Vector3(1, 2, 3).cross(Vector3()), Vector3)
+assert_type(Vector3().zyx, Vector3)
+assert_type(Vector4(1, 2, 3, 4).wzyx, Vector4)
+assert_type(Vector4().get_tuple(), tuple[float, float, float, float])
+
+r = Rect((0, 0), (10, 4))
+assert_type(r.center, Vector2)
+assert_type(r.collide_point((5, 4)), bool)
+assert_type(r.get_vector4(), Vector4)
+r.center = (1, 2)
+
+c = Color(1, 2, 3)
+assert_type(c.normalize(), Vector4)
+assert_type(list(c), list[int])
+assert_type(colors.Red, Color)
+colors.Red = None
+
+assert_type(Audio().master_volume, float)
+with RenderTexture(8, 8) as target:
+    assert_type(target.texture, Texture)
+assert_type(Image.gen_color(2, 2).width, int)
+
+# What the modules refuse, type checkers refuse too.
+v.sadd(v, Vector3())  # type: ignore[arg-type]
+2 * v  # type: ignore[operator]
+v + (1, 2)  # type: ignore[operator]
+Vector2(1, 2, 3)  # type: ignore[call-overload]
+v.xyz  # type: ignore[attr-defined]
+v.xy = v  # type: ignore[misc]
+r.collide_rect_rect((0, 0, 1, 1))  # type: ignore[arg-type]
+Color(1, 2)  # type: ignore[call-arg]
+colors.Redd  # type: ignore[attr-defined]
+Audio().ready = True  # type: ignore[misc]
