@@ -89,11 +89,42 @@ int set_color(PyObject* self, PyObject* value, void* closure) {
     return 0;
 }
 
+// Each attribute's docstring gives the value __init__ stores, written at
+// compile time from the palette table (a text longer than the buffer does
+// not compile).
+constexpr std::size_t color_doc_capacity = 256;
+
+constexpr void put_channel(korvex::detail::TextWriter& text, unsigned value) {
+    if (value >= 100) text.put(static_cast<char>('0' + value / 100));
+    if (value >= 10) text.put(static_cast<char>('0' + value / 10 % 10));
+    text.put(static_cast<char>('0' + value % 10));
+}
+
+constexpr auto color_docs = [] {
+    std::array<std::array<char, color_doc_capacity>, colors_palette_size> docs{};
+    for (std::size_t i = 0; i < colors_palette_size; ++i) {
+        const NamedColor& named = colors_palette[i];
+        korvex::detail::TextWriter text{docs[i].data()};
+        text.put("The palette colour ");
+        text.put(named.name);
+        text.put(": Color(");
+        const unsigned channels[] = {named.r, named.g, named.b, named.a};
+        for (std::size_t c = 0; c < 4; ++c) {
+            if (c > 0) text.put(", ");
+            put_channel(text, channels[c]);
+        }
+        text.put(") as made by __init__.\n\nThe stored object itself (not a copy), or None. Assigning takes "
+                 "a Color or None (TypeError otherwise); deleting stores None.");
+        text.put('\0');
+    }
+    return docs;
+}();
+
 // The palette table sizes this one (plus the entry that ends it).
 std::array<PyGetSetDef, colors_palette_size + 1> getsets = [] {
     std::array<PyGetSetDef, colors_palette_size + 1> defs{};
     for (std::size_t i = 0; i < colors_palette_size; ++i)
-        defs[i] = {colors_palette[i].name, get_color, set_color, nullptr,
+        defs[i] = {colors_palette[i].name, get_color, set_color, color_docs[i].data(),
                    reinterpret_cast<void*>(static_cast<std::uintptr_t>(i))};
     return defs;
 }();
@@ -103,6 +134,12 @@ PyTypeObject colors_type = korvex::static_type({
     .basicsize = sizeof(ColorsObject),
     .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
     .dealloc = tp_dealloc,
+    .doc = korvex::class_documented<korvex::no_arguments_sig, "Colors",
+                                    "A palette of 152 named colours, one Color attribute per name.\n\n"
+                                    "Use the module's instance, colors (colors.AliceBlue, colors.Red, ...). Each "
+                                    "attribute holds its own Color object, handed out as is: changing a channel "
+                                    "of colors.Red changes what every later reader sees. Calling __init__ again "
+                                    "makes all 152 colours afresh. Takes no arguments.">.data(),
     .traverse = tp_traverse,
     .clear = tp_clear,
     .getset = getsets.data(),
@@ -119,4 +156,6 @@ int exec_colors(PyObject* module) {
 
 }  // namespace
 
-KORVEX_MODULE(colors, exec_colors)
+KORVEX_MODULE(colors, exec_colors,
+              "The Colors palette of 152 named colours and its instance colors, made at import "
+              "(colors.AliceBlue, colors.Red, ...).")

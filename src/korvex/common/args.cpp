@@ -117,10 +117,10 @@ PyObject* call_with_dict(PyObject* (*impl)(PyObject*, PyObject* const*, Py_ssize
 int init_without_arguments(PyObject*, PyObject* args, PyObject* kwds) {
     const Py_ssize_t nargs = PyTuple_GET_SIZE(args);
     if (nargs != 0) {
-        raise_argument_count("__init__", true, 0, 0, nargs);
+        raise_argument_count(no_arguments_sig.name, true, 0, 0, nargs);
         return -1;
     }
-    return reject_keyword_dict("__init__", kwds) ? 0 : -1;
+    return reject_keyword_dict(no_arguments_sig.name, kwds) ? 0 : -1;
 }
 
 PyObject* call_type_generically(PyObject* type, PyObject* const* args, size_t nargsf, PyObject* kwnames) {

@@ -19,6 +19,7 @@ PyTypeObject static_type(const TypeSlots& slots) {
     type.tp_as_sequence = slots.as_sequence;
     type.tp_as_mapping = slots.as_mapping;
     type.tp_hash = slots.hash;
+    type.tp_doc = slots.doc;
     type.tp_traverse = slots.traverse;
     type.tp_clear = slots.clear;
     type.tp_richcompare = slots.richcompare;

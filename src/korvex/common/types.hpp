@@ -44,6 +44,9 @@ struct TypeSlots {
     PySequenceMethods* as_sequence = nullptr;
     PyMappingMethods* as_mapping = nullptr;
     hashfunc hash = nullptr;
+    // The class docstring; its head "Name(params)\n--\n\n" is the
+    // constructor's signature (see class_documented in args.hpp).
+    const char* doc = nullptr;
     traverseproc traverse = nullptr;
     inquiry clear = nullptr;
     richcmpfunc richcompare = nullptr;

@@ -70,10 +70,11 @@ void tp_dealloc(PyObject* self) {
 // against overflow, so the pixels are allocated here with raylib's own
 // allocator (UnloadImage frees them with its counterpart) after the size is
 // checked.
+constexpr auto gen_color_sig = signature("gen_color", "width", "height");
+
 PyObject* method_gen_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject *width_arg = nullptr, *height_arg = nullptr;
-    if (!parse(signature("gen_color", "width", "height"), args, nargs, kwnames, width_arg, height_arg))
-        return nullptr;
+    if (!parse(gen_color_sig, args, nargs, kwnames, width_arg, height_arg)) return nullptr;
     int width, height;
     if (!korvex::to_int32(width_arg, width) || !korvex::to_int32(height_arg, height)) return nullptr;
     if (width <= 0 || height <= 0) {
@@ -100,7 +101,12 @@ PyObject* method_gen_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, P
 }
 
 auto methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method("gen_color", method_gen_color, METH_STATIC),
+    korvex::fastcall_method<gen_color_sig,
+                            "Returns a new Image of width by height opaque white RGBA pixels (a static "
+                            "method).\n\n"
+                            "The Image owns its pixels and frees them when it is freed. The sizes convert to "
+                            "32-bit ints; ValueError when one is not positive or the image exceeds 2 GiB.",
+                            METH_STATIC>(method_gen_color),
     KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::Unconvertible));
 
 // --- properties ---------------------------------------------------------------------
@@ -109,16 +115,23 @@ using korvex::get_integer;
 using korvex::property;
 
 auto getsets = korvex::terminated<PyGetSetDef>(
-    property("width", get_integer<&ImageObject::_raw, &Image::width>),
-    property("height", get_integer<&ImageObject::_raw, &Image::height>),
-    property("mipmaps", get_integer<&ImageObject::_raw, &Image::mipmaps>),
-    property("format", get_integer<&ImageObject::_raw, &Image::format>),
-    property("is_owner", korvex::get_flag<&ImageObject::is_owner>));
+    property("width", get_integer<&ImageObject::_raw, &Image::width>, "The width in pixels, an int (read-only)."),
+    property("height", get_integer<&ImageObject::_raw, &Image::height>, "The height in pixels, an int (read-only)."),
+    property("mipmaps", get_integer<&ImageObject::_raw, &Image::mipmaps>,
+             "The number of mipmap levels, an int (read-only)."),
+    property("format", get_integer<&ImageObject::_raw, &Image::format>,
+             "raylib's pixel format number, an int (read-only)."),
+    property("is_owner", korvex::get_flag<&ImageObject::is_owner>,
+             "True when this Image frees its pixels when it is freed (read-only)."));
 
 PyTypeObject image_type = korvex::static_type({
     .name = "korvex.image.image.Image",
     .basicsize = sizeof(ImageObject),
     .dealloc = tp_dealloc,
+    .doc = korvex::class_documented<korvex::no_arguments_sig, "Image",
+                                    "A raylib Image: pixels in CPU memory, read-only from Python.\n\n"
+                                    "Image() is empty (no pixels); Image.gen_color makes one with pixels, and "
+                                    "other modules make them natively. Pickling is refused.">.data(),
     .methods = methods.data(),
     .getset = getsets.data(),
     .init = korvex::init_without_arguments,
@@ -129,4 +142,4 @@ int exec_image(PyObject* module) { return korvex::publish_type(module, &image_ty
 
 }  // namespace
 
-KORVEX_MODULE(image, exec_image)
+KORVEX_MODULE(image, exec_image, "Image, a raylib image held in CPU memory.")

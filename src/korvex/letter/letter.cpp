@@ -72,6 +72,10 @@ PyTypeObject glyph_info_type = korvex::static_type({
     .basicsize = sizeof(GlyphInfoObject),
     .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
     .dealloc = tp_dealloc,
+    .doc = "GlyphInfo(*args, **kwargs)\n--\n\n"
+           "One character of a font: its metrics and its image, as raylib describes them.\n\n"
+           "Other extension modules make filled GlyphInfo objects natively; calling the class gives an empty "
+           "one and ignores its arguments. It has no Python attributes of its own. Pickling is refused.",
     .traverse = tp_traverse,
     .clear = tp_clear,
     .methods = methods.data(),
@@ -85,4 +89,4 @@ int exec_letter(PyObject* module) {
 
 }  // namespace
 
-KORVEX_MODULE(letter, exec_letter)
+KORVEX_MODULE(letter, exec_letter, "GlyphInfo, a font glyph record of raylib together with its Image.")

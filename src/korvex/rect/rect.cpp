@@ -218,28 +218,46 @@ int set_center(PyObject* self, PyObject* value, void*) {
 }
 
 template <float Rectangle::* member>
-constexpr PyGetSetDef field(const char* name) {
-    return korvex::property(name, get_field<member>, set_field<member>);
+constexpr PyGetSetDef field(const char* name, const char* doc) {
+    return korvex::property(name, get_field<member>, set_field<member>, doc);
 }
 template <float Rectangle::* position, float Rectangle::* size, bool centre>
-constexpr PyGetSetDef edge(const char* name) {
-    return korvex::property(name, get_edge<position, size, centre>, set_edge<position, size, centre>);
+constexpr PyGetSetDef edge(const char* name, const char* doc) {
+    return korvex::property(name, get_edge<position, size, centre>, set_edge<position, size, centre>, doc);
 }
 
+// The shared sentences of the property docstrings.
+#define KORVEX_FIELD_RULE                                                                             \
+    "\n\nAssigning converts by the float protocol, rounded to single precision; deleting raises " \
+    "NotImplementedError."
+#define KORVEX_MOVE_RULE \
+    "\n\nAssigning moves the rectangle and keeps its size; deleting raises NotImplementedError."
+
 auto getsets = korvex::terminated<PyGetSetDef>(
-    field<&Rectangle::x>("x"),
-    field<&Rectangle::y>("y"),
-    field<&Rectangle::width>("w"),
-    field<&Rectangle::height>("h"),
-    field<&Rectangle::width>("width"),
-    field<&Rectangle::height>("height"),
-    field<&Rectangle::x>("left"),
-    field<&Rectangle::y>("top"),
-    edge<&Rectangle::x, &Rectangle::width, false>("right"),
-    edge<&Rectangle::y, &Rectangle::height, false>("bottom"),
-    edge<&Rectangle::x, &Rectangle::width, true>("centerx"),
-    edge<&Rectangle::y, &Rectangle::height, true>("centery"),
-    korvex::property("center", get_center, set_center));
+    field<&Rectangle::x>("x", "The left edge x, a float (the same as left)." KORVEX_FIELD_RULE),
+    field<&Rectangle::y>("y", "The top edge y, a float (the same as top; y grows downward)." KORVEX_FIELD_RULE),
+    field<&Rectangle::width>("w", "The width, a float (the same as width)." KORVEX_FIELD_RULE),
+    field<&Rectangle::height>("h", "The height, a float (the same as height)." KORVEX_FIELD_RULE),
+    field<&Rectangle::width>("width", "The width, a float; never checked, so it may be negative." KORVEX_FIELD_RULE),
+    field<&Rectangle::height>("height",
+                              "The height, a float; never checked, so it may be negative." KORVEX_FIELD_RULE),
+    field<&Rectangle::x>("left", "The left edge, a float (the same as x)." KORVEX_FIELD_RULE),
+    field<&Rectangle::y>("top", "The top edge, a float (the same as y)." KORVEX_FIELD_RULE),
+    edge<&Rectangle::x, &Rectangle::width, false>(
+        "right", "The right edge x + width, a float (summed in single precision)." KORVEX_MOVE_RULE),
+    edge<&Rectangle::y, &Rectangle::height, false>(
+        "bottom", "The bottom edge y + height, a float (summed in single precision)." KORVEX_MOVE_RULE),
+    edge<&Rectangle::x, &Rectangle::width, true>(
+        "centerx", "The horizontal centre x + width / 2, a float (in double precision)." KORVEX_MOVE_RULE),
+    edge<&Rectangle::y, &Rectangle::height, true>(
+        "centery", "The vertical centre y + height / 2, a float (in double precision)." KORVEX_MOVE_RULE),
+    korvex::property("center", get_center, set_center,
+                     "The centre, a new Vector2 (centerx, centery).\n\n"
+                     "Assigning takes a Vector2 or anything indexable by 0 and 1, and moves the rectangle "
+                     "so that its centre is there, keeping its size; deleting raises NotImplementedError."));
+
+#undef KORVEX_FIELD_RULE
+#undef KORVEX_MOVE_RULE
 
 // --- sequence protocol, comparison, repr --------------------------------------------------
 
@@ -355,6 +373,18 @@ PyTypeObject rect_type = korvex::static_type({
     .as_sequence = &sequence_methods,
     .as_mapping = &mapping_methods,
     .hash = PyObject_HashNotImplemented,
+    .doc = "Rect(*args)\n--\n\n"
+           "An axis-aligned rectangle (x, y, width, height) of single-precision floats; y grows downward.\n\n"
+           "Rect() is all zeros; Rect(x, y, width, height) takes four numbers; Rect(r) copies a Rect; "
+           "Rect(v) of a Vector2 is (0, 0, v.x, v.y); Rect(q) of a Vector4 is (q.x, q.y, q.z, q.w); Rect(s) "
+           "takes a list or tuple of four numbers; Rect(position, size) takes two Vector2s or lists or tuples "
+           "of two numbers. Numbers convert by the float protocol, rounded to single precision. Other "
+           "arguments raise ValueError (TypeError for 3 or more than 4 arguments or a keyword); a failure "
+           "changes nothing.\n\n"
+           "collide_point includes the border; collide_rect needs a true overlap. == compares the four fields "
+           "exactly and is False for other types; unhashable. len() is 4 and r[i] reads x, y, width, height. "
+           "May be subclassed: a subclass's overrides of the get_ and collide_ methods are what native "
+           "callers use. Pickling is refused.",
     .richcompare = tp_richcompare,
     .methods = methods(),
     .getset = getsets.data(),
@@ -365,4 +395,5 @@ PyTypeObject rect_type = korvex::static_type({
 
 }  // namespace rect_impl
 
-KORVEX_MODULE(rect, rect_impl::exec_rect)
+KORVEX_MODULE(rect, rect_impl::exec_rect,
+              "Rect, the single-precision axis-aligned rectangle, with its point and rectangle collision tests.")
