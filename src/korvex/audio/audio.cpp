@@ -92,12 +92,13 @@ auto methods = korvex::terminated<PyMethodDef>(
 
 auto getsets = korvex::terminated<PyGetSetDef>(
     korvex::property("ready", get_ready,
-                     "True while the audio device is open (raylib IsAudioDeviceReady; read-only)."),
+                     korvex::docstring<"True while the audio device is open (raylib IsAudioDeviceReady; "
+                                       "read-only).">.data()),
     korvex::property("master_volume", get_master_volume, set_master_volume,
-                     "The master volume, a float (raylib GetMasterVolume).\n\n"
+                     korvex::docstring<"The master volume, a float (raylib GetMasterVolume).\n\n"
                      "Assigning converts by the float protocol and rounds to single precision; the value is "
                      "passed to raylib unchecked (0.0 to 1.0 is the useful range). Deleting raises "
-                     "NotImplementedError."));
+                     "NotImplementedError.">.data()));
 
 auto module_functions = korvex::terminated<PyMethodDef>(korvex::fastcall_method<
     unpickle_sig,
@@ -111,11 +112,11 @@ PyTypeObject audio_type = korvex::static_type({
     .name = "korvex.audio.audio.Audio",
     .basicsize = sizeof(AudioObject),
     .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE,
-    .doc = "Audio()\n--\n\n"
-           "A handle on raylib's single, process-wide audio device.\n\n"
-           "All instances act on the same device: init() opens it, close() closes it, ready tells whether it "
-           "is open, master_volume reads and sets the volume. Freeing an Audio does not close the device. "
-           "Pickles by type.",
+    .doc = korvex::docstring<"Audio()\n--\n\n"
+                             "A handle on raylib's single, process-wide audio device.\n\n"
+                             "All instances act on the same device: init() opens it, close() closes it, ready "
+                             "tells whether it is open, master_volume reads and sets the volume. Freeing an "
+                             "Audio does not close the device. Pickles by type.">.data(),
     .methods = methods.data(),
     .getset = getsets.data(),
     .new_ = PyBaseObject_Type.tp_new,

@@ -302,15 +302,17 @@ PyObject* get_valid(PyObject* self, void*) {
 
 auto getsets = korvex::terminated<PyGetSetDef>(
     korvex::property("id", korvex::get_integer<&RenderTextureObject::_raw, &RenderTexture2D::id>,
-                     "The framebuffer's OpenGL id, an int (0 when nothing is loaded; read-only)."),
+                     korvex::docstring<"The framebuffer's OpenGL id, an int (0 when nothing is loaded; "
+                                       "read-only).">.data()),
     korvex::property("texture", get_texture,
-                     "The colour attachment, a Texture that does not own it (read-only).\n\n"
-                     "The same object on every read; None when nothing was loaded."),
+                     korvex::docstring<"The colour attachment, a Texture that does not own it (read-only).\n\n"
+                     "The same object on every read; None when nothing was loaded.">.data()),
     korvex::property("depth", get_depth,
-                     "The depth attachment, a Texture that does not own it (read-only).\n\n"
-                     "The same object on every read; None when nothing was loaded."),
+                     korvex::docstring<"The depth attachment, a Texture that does not own it (read-only).\n\n"
+                     "The same object on every read; None when nothing was loaded.">.data()),
     korvex::property("valid", get_valid,
-                     "True when raylib reports the framebuffer usable (IsRenderTextureValid; read-only)."));
+                     korvex::docstring<"True when raylib reports the framebuffer usable (IsRenderTextureValid; "
+                                       "read-only).">.data()));
 
 PyTypeObject render_texture_type = korvex::static_type({
     .name = "korvex.canvas.canvas.RenderTexture",

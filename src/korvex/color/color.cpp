@@ -281,10 +281,13 @@ int set_channel(PyObject* self, PyObject* value, void*) {
     return 0;
 }
 
+template <std::size_t I>
+constexpr auto channel_doc = korvex::docstring_by([] { return channel_properties[I].doc; });
+
 template <std::size_t... I>
 auto make_getsets(std::index_sequence<I...>) {
     return korvex::terminated<PyGetSetDef>(
-        korvex::property(channel_properties[I].name, get_channel<I>, set_channel<I>, channel_properties[I].doc)...);
+        korvex::property(channel_properties[I].name, get_channel<I>, set_channel<I>, channel_doc<I>.data())...);
 }
 
 auto getsets = make_getsets(std::make_index_sequence<std::size(channel_properties)>{});

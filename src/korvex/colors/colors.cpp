@@ -105,16 +105,18 @@ constexpr auto color_docs = [] {
     for (std::size_t i = 0; i < colors_palette_size; ++i) {
         const NamedColor& named = colors_palette[i];
         korvex::detail::TextWriter text{docs[i].data()};
-        text.put("The palette colour ");
+        text.put("The colour ");
         text.put(named.name);
-        text.put(": Color(");
+        text.put(", Color(");
         const unsigned channels[] = {named.r, named.g, named.b, named.a};
         for (std::size_t c = 0; c < 4; ++c) {
             if (c > 0) text.put(", ");
             put_channel(text, channels[c]);
         }
-        text.put(") as made by __init__.\n\nThe stored object itself (not a copy), or None. Assigning takes "
-                 "a Color or None (TypeError otherwise); deleting stores None.");
+        text.put(").\n\n");
+        text.put_folded("The value __init__ gives it. Reading returns the stored object itself (not a copy), "
+                        "or None. Assigning takes a Color or None (TypeError otherwise); deleting stores "
+                        "None.");
         text.put('\0');
     }
     return docs;

@@ -139,16 +139,59 @@ namespace detail {
 
 // Counts (out null) or writes the characters given to it.
 struct TextWriter {
+    // help() prints docstrings as they are, so prose is folded here.
+    static constexpr std::size_t width = 76;
+
     char* out;
     std::size_t size = 0;
+    std::size_t column = 0;
+    bool space_pending = false;
+
     constexpr void put(char c) {
         if (out != nullptr) out[size] = c;
         ++size;
+        column = c == '\n' ? 0 : column + 1;
     }
     constexpr void put(const char* text) {
         while (*text != '\0') put(*text++);
     }
+    // Writes prose folded at `width` columns: a space between two words
+    // becomes a line break where the next word would pass the margin; line
+    // breaks in the text are kept. Consecutive calls continue the same
+    // paragraph, and text glued to the previous call stays glued.
+    constexpr void put_folded(const char* text) {
+        while (*text != '\0') {
+            if (*text == '\n' || *text == ' ') {
+                if (*text == '\n') put('\n');
+                space_pending = *text == ' ';
+                ++text;
+                continue;
+            }
+            std::size_t length = 0;
+            while (text[length] != '\0' && text[length] != ' ' && text[length] != '\n') ++length;
+            if (space_pending && column > 0) put(column + 1 + length > width ? '\n' : ' ');
+            space_pending = false;
+            for (std::size_t i = 0; i < length; ++i) put(text[i]);
+            text += length;
+        }
+    }
 };
+
+// The folded copy of the text that `Text` (a captureless lambda) returns.
+template <class Text>
+constexpr auto fold(Text) {
+    constexpr const char* source = Text{}();
+    constexpr std::size_t size = [] {
+        TextWriter counter{nullptr};
+        counter.put_folded(source);
+        return counter.size + 1;
+    }();
+    std::array<char, size> text{};
+    TextWriter writer{text.data()};
+    writer.put_folded(source);
+    writer.put('\0');
+    return text;
+}
 
 // Writes name(params)\n--\n\ndoc and the terminating zero; returns the size.
 template <std::size_t N>
@@ -167,7 +210,7 @@ constexpr std::size_t write_documented(char* out, const char* name, const Signat
         }
     }
     text.put(")\n--\n\n");
-    text.put(doc);
+    text.put_folded(doc);
     text.put('\0');
     return text.size;
 }
@@ -197,6 +240,17 @@ inline constexpr auto documented = detail::build_documented<sig, receiver, name>
 template <const auto& sig, Receiver receiver = Receiver::self, class Text>
 constexpr auto documented_by(Text text) {
     return detail::build_documented<sig, receiver, "">(text);
+}
+
+// A docstring without a signature (modules, properties, and classes whose
+// constructor parses by hand), folded: docstring<"The width, an int.">.data().
+template <FixedString text>
+inline constexpr auto docstring = detail::fold([] { return text.value; });
+
+// The same for a text held by a constexpr descriptor.
+template <class Text>
+constexpr auto docstring_by(Text text) {
+    return detail::fold(text);
 }
 
 // The docstring of a class whose constructor parses with `init`:

@@ -8,6 +8,7 @@
 // dotted name, and __test__ at the end.
 #pragma once
 
+#include "korvex/common/args.hpp"
 #include "korvex/common/python.hpp"
 
 namespace korvex {
@@ -29,8 +30,9 @@ PyObject* this_module();
 
 }  // namespace korvex
 
-#define KORVEX_MODULE(name, exec_body, doc)                                                     \
-    PyMODINIT_FUNC PyInit_##name() {                                                            \
-        static const ::korvex::ModuleInfo info{#name, "korvex." #name "." #name, exec_body, doc}; \
-        return ::korvex::init_module(info);                                                     \
+#define KORVEX_MODULE(name, exec_body, doc)                                                              \
+    PyMODINIT_FUNC PyInit_##name() {                                                                     \
+        static const ::korvex::ModuleInfo info{#name, "korvex." #name "." #name, exec_body,              \
+                                               ::korvex::docstring<doc>.data()};                         \
+        return ::korvex::init_module(info);                                                              \
     }

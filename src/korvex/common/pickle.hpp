@@ -47,7 +47,7 @@ PyObject* apply_stateless_state(PyObject* self, PyObject* state);
 #define KORVEX_PICKLE_REFUSAL(kind)                                                                    \
     ::korvex::fastcall_method<::korvex::reduce_sig,                                                   \
                               "Refuses pickling: always raises TypeError.\n\n"                        \
-                              "The object holds a raw raylib structure; copy it with copy.copy "       \
+                              "The object's state is a native structure; copy it with copy.copy "       \
                               "where the type supports copying.">(::korvex::refuse_reduce<kind>),      \
         ::korvex::fastcall_method<::korvex::setstate_sig, "Refuses unpickling: always raises TypeError.">( \
             ::korvex::refuse_setstate<kind>)

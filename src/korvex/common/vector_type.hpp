@@ -601,6 +601,8 @@ private:
 
     static inline auto methods = make_methods();
 
+    static constexpr auto class_doc = docstring_by([] { return Traits::doc; });
+
     // --- properties -----------------------------------------------------------------
 
     template <std::size_t I>
@@ -691,18 +693,19 @@ private:
             detail::TextWriter text{docs[i].data()};
             text.put("The ");
             text.put(component_names[i].data());
-            text.put(" component, a float.\n\nAssigning converts any number by the float protocol (");
-            text.put(storage_rule);
-            text.put("); deleting raises NotImplementedError.");
+            text.put(" component, a float.\n\n");
+            text.put_folded("Assigning converts any number by the float protocol (");
+            text.put_folded(storage_rule);
+            text.put_folded("); deleting raises NotImplementedError.");
             text.put('\0');
         }
         return docs;
     }();
 
     // One docstring for all the swizzle properties of the type.
-    static constexpr const char* swizzle_doc =
+    static constexpr auto swizzle_doc = docstring<
         "A new vector of the components that the letters name, in their order (read-only).\n\n"
-        "For example v.yx of a two-component vector is (v.y, v.x); repeated letters repeat the component.";
+        "For example v.yx of a two-component vector is (v.y, v.x); repeated letters repeat the component.">;
 
     template <std::size_t... I>
     static constexpr auto component_getsets(std::index_sequence<I...>) {
@@ -712,16 +715,17 @@ private:
     template <std::size_t... W>
     static constexpr auto swizzle_getsets(std::index_sequence<W...>) {
         return std::array<PyGetSetDef, sizeof...(W)>{
-            PyGetSetDef{Traits::swizzles[W].data(), get_swizzle<W>, nullptr, swizzle_doc, nullptr}...};
+            PyGetSetDef{Traits::swizzles[W].data(), get_swizzle<W>, nullptr, swizzle_doc.data(), nullptr}...};
     }
     static constexpr auto data_getsets() {
         if constexpr (Traits::has_data)
             return std::array<PyGetSetDef, 1>{PyGetSetDef{
                 "data", get_data, set_data,
-                "The components as a new dict, {'x': x, 'y': y}.\n\n"
-                "Assigning takes any mapping holding every component's letter (ValueError when one is "
-                "missing, TypeError for a value that is no mapping); every value is converted before any "
-                "is stored.",
+                docstring<"The components as a new dict, {'x': x, 'y': y}.\n\n"
+                          "Assigning takes any mapping holding every component's letter (ValueError when one "
+                          "is missing, TypeError for a value that is no mapping); every value is converted "
+                          "before any is stored.">
+                    .data(),
                 nullptr}};
         else
             return std::array<PyGetSetDef, 0>{};
@@ -732,8 +736,9 @@ private:
         component_getsets(std::make_index_sequence<N>{}), data_getsets(),
         swizzle_getsets(std::make_index_sequence<Traits::swizzles.size()>{}),
         std::array<PyGetSetDef, 1>{PyGetSetDef{"length", get_length, nullptr,
-                                               "The Euclidean length, a float (read-only).\n\n"
-                                               "Computed in the vector's precision.",
+                                               docstring<"The Euclidean length, a float (read-only).\n\n"
+                                                         "Computed in the vector's precision.">
+                                                   .data(),
                                                nullptr}},
         std::array<PyGetSetDef, 1>{PyGetSetDef{nullptr, nullptr, nullptr, nullptr, nullptr}});
 
@@ -874,7 +879,7 @@ public:
         .as_sequence = &sequence_methods,
         .as_mapping = &mapping_methods,
         .hash = tp_hash,
-        .doc = Traits::doc,
+        .doc = class_doc.data(),
         .richcompare = tp_richcompare,
         .methods = methods.data(),
         .getset = getsets.data(),

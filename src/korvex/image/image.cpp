@@ -115,14 +115,16 @@ using korvex::get_integer;
 using korvex::property;
 
 auto getsets = korvex::terminated<PyGetSetDef>(
-    property("width", get_integer<&ImageObject::_raw, &Image::width>, "The width in pixels, an int (read-only)."),
-    property("height", get_integer<&ImageObject::_raw, &Image::height>, "The height in pixels, an int (read-only)."),
+    property("width", get_integer<&ImageObject::_raw, &Image::width>,
+             korvex::docstring<"The width in pixels, an int (read-only).">.data()),
+    property("height", get_integer<&ImageObject::_raw, &Image::height>,
+             korvex::docstring<"The height in pixels, an int (read-only).">.data()),
     property("mipmaps", get_integer<&ImageObject::_raw, &Image::mipmaps>,
-             "The number of mipmap levels, an int (read-only)."),
+             korvex::docstring<"The number of mipmap levels, an int (read-only).">.data()),
     property("format", get_integer<&ImageObject::_raw, &Image::format>,
-             "raylib's pixel format number, an int (read-only)."),
+             korvex::docstring<"The pixel format, one of raylib's PIXELFORMAT numbers (read-only).">.data()),
     property("is_owner", korvex::get_flag<&ImageObject::is_owner>,
-             "True when this Image frees its pixels when it is freed (read-only)."));
+             korvex::docstring<"True when this Image frees its pixels when it is freed (read-only).">.data()));
 
 PyTypeObject image_type = korvex::static_type({
     .name = "korvex.image.image.Image",

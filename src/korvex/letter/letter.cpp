@@ -72,10 +72,11 @@ PyTypeObject glyph_info_type = korvex::static_type({
     .basicsize = sizeof(GlyphInfoObject),
     .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
     .dealloc = tp_dealloc,
-    .doc = "GlyphInfo(*args, **kwargs)\n--\n\n"
-           "One character of a font: its metrics and its image, as raylib describes them.\n\n"
-           "Other extension modules make filled GlyphInfo objects natively; calling the class gives an empty "
-           "one and ignores its arguments. It has no Python attributes of its own. Pickling is refused.",
+    .doc = korvex::docstring<"GlyphInfo(*args, **kwargs)\n--\n\n"
+                             "One character of a font: its metrics and its image, as raylib describes them.\n\n"
+                             "Other extension modules make filled GlyphInfo objects natively; calling the class "
+                             "gives an empty one and ignores its arguments. It has no Python attributes of its "
+                             "own. Pickling is refused.">.data(),
     .traverse = tp_traverse,
     .clear = tp_clear,
     .methods = methods.data(),

@@ -234,27 +234,37 @@ constexpr PyGetSetDef edge(const char* name, const char* doc) {
     "\n\nAssigning moves the rectangle and keeps its size; deleting raises NotImplementedError."
 
 auto getsets = korvex::terminated<PyGetSetDef>(
-    field<&Rectangle::x>("x", "The left edge x, a float (the same as left)." KORVEX_FIELD_RULE),
-    field<&Rectangle::y>("y", "The top edge y, a float (the same as top; y grows downward)." KORVEX_FIELD_RULE),
-    field<&Rectangle::width>("w", "The width, a float (the same as width)." KORVEX_FIELD_RULE),
-    field<&Rectangle::height>("h", "The height, a float (the same as height)." KORVEX_FIELD_RULE),
-    field<&Rectangle::width>("width", "The width, a float; never checked, so it may be negative." KORVEX_FIELD_RULE),
-    field<&Rectangle::height>("height",
-                              "The height, a float; never checked, so it may be negative." KORVEX_FIELD_RULE),
-    field<&Rectangle::x>("left", "The left edge, a float (the same as x)." KORVEX_FIELD_RULE),
-    field<&Rectangle::y>("top", "The top edge, a float (the same as y)." KORVEX_FIELD_RULE),
+    field<&Rectangle::x>("x",
+                         korvex::docstring<"The left edge x, a float (the same as left)." KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::y>("y", korvex::docstring<"The top edge y, a float (the same as top); y grows downward."
+                                                KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::width>("w",
+                             korvex::docstring<"The width, a float (the same as width)." KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::height>("h",
+                              korvex::docstring<"The height, a float (the same as height)." KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::width>("width", korvex::docstring<"The width, a float; never checked, so it may be negative."
+                                                        KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::height>("height", korvex::docstring<"The height, a float; never checked, so it may be negative."
+                                                          KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::x>("left", korvex::docstring<"The left edge, a float (the same as x)." KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::y>("top", korvex::docstring<"The top edge, a float (the same as y)." KORVEX_FIELD_RULE>.data()),
     edge<&Rectangle::x, &Rectangle::width, false>(
-        "right", "The right edge x + width, a float (summed in single precision)." KORVEX_MOVE_RULE),
+        "right", korvex::docstring<"The right edge x + width, a float (summed in single precision)."
+                                   KORVEX_MOVE_RULE>.data()),
     edge<&Rectangle::y, &Rectangle::height, false>(
-        "bottom", "The bottom edge y + height, a float (summed in single precision)." KORVEX_MOVE_RULE),
+        "bottom", korvex::docstring<"The bottom edge y + height, a float (summed in single precision)."
+                                    KORVEX_MOVE_RULE>.data()),
     edge<&Rectangle::x, &Rectangle::width, true>(
-        "centerx", "The horizontal centre x + width / 2, a float (in double precision)." KORVEX_MOVE_RULE),
+        "centerx", korvex::docstring<"The horizontal centre x + width / 2, a float (in double precision)."
+                                     KORVEX_MOVE_RULE>.data()),
     edge<&Rectangle::y, &Rectangle::height, true>(
-        "centery", "The vertical centre y + height / 2, a float (in double precision)." KORVEX_MOVE_RULE),
+        "centery", korvex::docstring<"The vertical centre y + height / 2, a float (in double precision)."
+                                     KORVEX_MOVE_RULE>.data()),
     korvex::property("center", get_center, set_center,
-                     "The centre, a new Vector2 (centerx, centery).\n\n"
-                     "Assigning takes a Vector2 or anything indexable by 0 and 1, and moves the rectangle "
-                     "so that its centre is there, keeping its size; deleting raises NotImplementedError."));
+                     korvex::docstring<"The centre, a new Vector2 (centerx, centery).\n\n"
+                                       "Assigning takes a Vector2 or anything indexable by 0 and 1, and moves the "
+                                       "rectangle so that its centre is there, keeping its size; deleting raises "
+                                       "NotImplementedError.">.data()));
 
 #undef KORVEX_FIELD_RULE
 #undef KORVEX_MOVE_RULE
@@ -373,18 +383,18 @@ PyTypeObject rect_type = korvex::static_type({
     .as_sequence = &sequence_methods,
     .as_mapping = &mapping_methods,
     .hash = PyObject_HashNotImplemented,
-    .doc = "Rect(*args)\n--\n\n"
-           "An axis-aligned rectangle (x, y, width, height) of single-precision floats; y grows downward.\n\n"
-           "Rect() is all zeros; Rect(x, y, width, height) takes four numbers; Rect(r) copies a Rect; "
-           "Rect(v) of a Vector2 is (0, 0, v.x, v.y); Rect(q) of a Vector4 is (q.x, q.y, q.z, q.w); Rect(s) "
-           "takes a list or tuple of four numbers; Rect(position, size) takes two Vector2s or lists or tuples "
-           "of two numbers. Numbers convert by the float protocol, rounded to single precision. Other "
-           "arguments raise ValueError (TypeError for 3 or more than 4 arguments or a keyword); a failure "
-           "changes nothing.\n\n"
-           "collide_point includes the border; collide_rect needs a true overlap. == compares the four fields "
-           "exactly and is False for other types; unhashable. len() is 4 and r[i] reads x, y, width, height. "
-           "May be subclassed: a subclass's overrides of the get_ and collide_ methods are what native "
-           "callers use. Pickling is refused.",
+    .doc = korvex::docstring<
+        "Rect(*args)\n--\n\n"
+        "An axis-aligned rectangle (x, y, width, height) of single-precision floats; y grows downward.\n\n"
+        "Rect() is all zeros; Rect(x, y, width, height) takes four numbers; Rect(r) copies a Rect; Rect(v) of a "
+        "Vector2 is (0, 0, v.x, v.y); Rect(q) of a Vector4 is (q.x, q.y, q.z, q.w); Rect(s) takes a list or "
+        "tuple of four numbers; Rect(position, size) takes two Vector2s or lists or tuples of two numbers. "
+        "Numbers convert by the float protocol, rounded to single precision. Other arguments raise ValueError "
+        "(TypeError for 3 or more than 4 arguments or a keyword); a failure changes nothing.\n\n"
+        "collide_point includes the border; collide_rect needs a true overlap. == compares the four fields "
+        "exactly and is False for other types; unhashable. len() is 4 and r[i] reads x, y, width, height. May "
+        "be subclassed: native callers honour a subclass's get_ and collide_ methods. Pickling is "
+        "refused.">.data(),
     .richcompare = tp_richcompare,
     .methods = methods(),
     .getset = getsets.data(),

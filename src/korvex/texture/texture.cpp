@@ -148,16 +148,17 @@ using korvex::property;
 
 auto getsets = korvex::terminated<PyGetSetDef>(
     property("id", get_integer<&TextureObject::_raw, &Texture::id>,
-             "The OpenGL texture id, an int (0 when there is none; read-only)."),
-    property("width", get_integer<&TextureObject::_raw, &Texture::width>, "The width in pixels, an int (read-only)."),
+             korvex::docstring<"The OpenGL texture id, an int (0 when there is none; read-only).">.data()),
+    property("width", get_integer<&TextureObject::_raw, &Texture::width>,
+             korvex::docstring<"The width in pixels, an int (read-only).">.data()),
     property("height", get_integer<&TextureObject::_raw, &Texture::height>,
-             "The height in pixels, an int (read-only)."),
+             korvex::docstring<"The height in pixels, an int (read-only).">.data()),
     property("mipmaps", get_integer<&TextureObject::_raw, &Texture::mipmaps>,
-             "The number of mipmap levels, an int (read-only)."),
+             korvex::docstring<"The number of mipmap levels, an int (read-only).">.data()),
     property("format", get_integer<&TextureObject::_raw, &Texture::format>,
-             "raylib's pixel format number, an int (read-only)."),
+             korvex::docstring<"The pixel format, one of raylib's PIXELFORMAT numbers (read-only).">.data()),
     property("is_owner", korvex::get_flag<&TextureObject::is_owner>,
-             "True when this Texture releases the GPU object when it is freed (read-only)."));
+             korvex::docstring<"True when this Texture releases the GPU object when it is freed (read-only).">.data()));
 
 PyTypeObject texture_type = korvex::static_type({
     .name = "korvex.texture.texture.Texture",
