@@ -158,7 +158,6 @@ def test_no_instance_dict_and_collector_tracked(rt):
     with pytest.raises(AttributeError):
         rt.extra = 1
     assert gc.is_tracked(rt)
-    assert RenderTexture.__doc__ is None
 
 
 def test_pickling_refused(rt):

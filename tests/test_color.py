@@ -172,7 +172,6 @@ def test_type_shape():
     c = Color(1, 2, 3)
     assert type(c).__name__ == "Color"
     assert Color.__module__ == "korvex.color.color"
-    assert Color.__doc__ is None
     assert not hasattr(c, "__dict__")
     with pytest.raises(TypeError):
         weakref.ref(c)

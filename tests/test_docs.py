@@ -1,8 +1,8 @@
 """help() and inspect.signature for every public module, class, method and
 property of the catalogue (entry_points.namespace()).
 
-Every one has a docstring whose first line says what it is, folded to fit a
-terminal.  Every method and constructor has a working signature, and its
+Every one has a docstring that starts with a one-line summary and is folded
+to fit a terminal.  Every method and constructor has a working signature, and its
 parameters are the ones the callable accepts: called with all of them by
 keyword plus one unknown keyword, it must complain about the unknown one
 only, and one positional argument more than it lists must be refused.
@@ -16,7 +16,7 @@ import pytest
 
 import entry_points as E
 
-WIDTH = 79
+WIDTH = 72
 BOGUS = "korvex_bogus"
 CALLABLE_KINDS = (types.MethodDescriptorType, types.BuiltinFunctionType, staticmethod)
 DESCRIBED_KINDS = CALLABLE_KINDS + (types.GetSetDescriptorType,)
@@ -53,8 +53,9 @@ CALLABLES = [m for m in MEMBERS if isinstance(m[3], CALLABLE_KINDS)]
 def check_docstring(doc):
     assert doc, "no docstring"
     assert "\n--\n\n" not in doc, "the signature head was not recognised"
-    first = doc.splitlines()[0]
-    assert first.strip() and first[0].isupper(), f"first line {first!r}"
+    summary = doc.split("\n\n")[0]
+    assert "\n" not in summary, f"the summary takes more than one line: {summary!r}"
+    assert summary.strip() and summary[0].isupper(), f"summary {summary!r}"
     too_long = [line for line in doc.splitlines() if len(line) > WIDTH]
     assert not too_long, f"lines wider than {WIDTH}: {too_long}"
 

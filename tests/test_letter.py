@@ -42,7 +42,6 @@ def test_type_shape():
     assert not hasattr(glyph, "__dict__")
     with pytest.raises(AttributeError):
         glyph.value = 65
-    assert GlyphInfo.__doc__ is None
     assert [name for name in vars(GlyphInfo) if not name.startswith("__")] == []
 
 

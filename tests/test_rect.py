@@ -213,7 +213,6 @@ def test_subclass_construction():
 def test_type_shape():
     r = Rect()
     assert Rect.__module__ == "korvex.rect.rect" and Rect.__qualname__ == "Rect"
-    assert Rect.__doc__ is None
     assert not hasattr(r, "__dict__")
     with pytest.raises(AttributeError):
         r.extra = 1

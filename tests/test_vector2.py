@@ -105,7 +105,6 @@ class VectorLike:
 def test_type_is_final_plain_and_untracked():
     assert Vector2.__module__ == "korvex.vector2.vector2"
     assert Vector2.__qualname__ == "Vector2"
-    assert Vector2.__doc__ is None
     assert not Vector2.__flags__ & (1 << 10)  # Py_TPFLAGS_BASETYPE
     assert not Vector2.__flags__ & (1 << 14)  # Py_TPFLAGS_HAVE_GC
     assert Vector2.__dictoffset__ == 0 and Vector2.__weakrefoffset__ == 0

@@ -190,7 +190,6 @@ def test_type_properties():
     with pytest.raises(TypeError):
         weakref.ref(v)
     assert not gc.is_tracked(v)
-    assert Vector3.__doc__ is None
     assert not hasattr(v, "data")
     assert Vector3.__basicsize__ == object.__basicsize__ + 8 + 3 * 4 + 4  # header, table, three floats, padding
 

@@ -204,7 +204,6 @@ def test_new_ignores_arguments_and_type_is_final():
     with pytest.raises(TypeError):
         weakref.ref(v)
     assert not gc.is_tracked(v)
-    assert Vector4.__doc__ is None
     assert type(Vector4).__name__ == "type" and Vector4.__module__ == "korvex.vector4.vector4"
 
 

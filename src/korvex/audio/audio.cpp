@@ -85,15 +85,15 @@ auto methods = korvex::terminated<PyMethodDef>(
                             "Closes the audio device (raylib CloseAudioDevice); returns None.\n\n"
                             "Harmless when the device is closed.">(method_close),
     korvex::fastcall_method<korvex::reduce_sig,
-                            "Pickling support: rebuilds an Audio by its type alone (plus any instance "
-                            "dict).">(method_reduce),
+                            "Pickling support: an Audio is rebuilt from its type alone.\n\n"
+                            "A subclass instance's __dict__ travels along.">(method_reduce),
     korvex::fastcall_method<korvex::setstate_sig,
                             "Pickling support: restores the instance dict of a subclass, if any.">(method_setstate));
 
 auto getsets = korvex::terminated<PyGetSetDef>(
     korvex::property("ready", get_ready,
-                     korvex::docstring<"True while the audio device is open (raylib IsAudioDeviceReady; "
-                                       "read-only).">.data()),
+                     korvex::docstring<"True while the audio device is open (read-only).\n\n"
+                                       "raylib's IsAudioDeviceReady.">.data()),
     korvex::property("master_volume", get_master_volume, set_master_volume,
                      korvex::docstring<"The master volume, a float (raylib GetMasterVolume).\n\n"
                      "Assigning converts by the float protocol and rounds to single precision; the value is "

@@ -272,13 +272,15 @@ PyObject* method_unload(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
 
 auto methods = korvex::terminated<PyMethodDef>(
     korvex::fastcall_method<begin_sig,
-                            "Starts drawing into this render texture (raylib BeginTextureMode); returns None.\n\n"
+                            "Starts drawing into this render texture; returns None.\n\n"
+                            "raylib's BeginTextureMode. "
                             "Raises RuntimeError when no raylib window is open. End with end().">(method_begin),
     korvex::fastcall_method<end_sig,
-                            "Ends drawing into a render texture (raylib EndTextureMode); returns None.\n\n"
+                            "Ends drawing into a render texture; returns None.\n\n"
+                            "raylib's EndTextureMode. "
                             "Raises RuntimeError when no raylib window is open.">(method_end),
     korvex::fastcall_method<enter_sig,
-                            "Starts drawing into this render texture and returns it, for a with block.\n\n"
+                            "Starts drawing into this render texture and returns it (with block).\n\n"
                             "Raises RuntimeError when no raylib window is open.">(method_enter),
     korvex::fastcall_method<exit_sig,
                             "Ends drawing at the end of a with block; returns False.\n\n"
@@ -302,8 +304,8 @@ PyObject* get_valid(PyObject* self, void*) {
 
 auto getsets = korvex::terminated<PyGetSetDef>(
     korvex::property("id", korvex::get_integer<&RenderTextureObject::_raw, &RenderTexture2D::id>,
-                     korvex::docstring<"The framebuffer's OpenGL id, an int (0 when nothing is loaded; "
-                                       "read-only).">.data()),
+                     korvex::docstring<"The framebuffer's OpenGL id, an int (read-only).\n\n"
+                                       "0 when nothing is loaded.">.data()),
     korvex::property("texture", get_texture,
                      korvex::docstring<"The colour attachment, a Texture that does not own it (read-only).\n\n"
                      "The same object on every read; None when nothing was loaded.">.data()),
@@ -311,8 +313,8 @@ auto getsets = korvex::terminated<PyGetSetDef>(
                      korvex::docstring<"The depth attachment, a Texture that does not own it (read-only).\n\n"
                      "The same object on every read; None when nothing was loaded.">.data()),
     korvex::property("valid", get_valid,
-                     korvex::docstring<"True when raylib reports the framebuffer usable (IsRenderTextureValid; "
-                                       "read-only).">.data()));
+                     korvex::docstring<"True when raylib reports the framebuffer usable (read-only).\n\n"
+                                       "raylib's IsRenderTextureValid.">.data()));
 
 PyTypeObject render_texture_type = korvex::static_type({
     .name = "korvex.canvas.canvas.RenderTexture",
@@ -320,8 +322,7 @@ PyTypeObject render_texture_type = korvex::static_type({
     .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
     .dealloc = tp_dealloc,
     .doc = korvex::class_documented<init_sig, "RenderTexture",
-                                    "An off-screen framebuffer of width by height pixels, with colour and depth "
-                                    "textures.\n\n"
+                                    "An off-screen framebuffer with a colour and a depth texture.\n\n"
                                     "The sizes convert to 32-bit ints; a side above 32768 raises ValueError. "
                                     "Loading needs an open raylib window (check valid). Draw into it between "
                                     "begin() and end(), or in a with block. The framebuffer is released by "

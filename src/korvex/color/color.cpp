@@ -215,7 +215,7 @@ PyObject* method_from_normalized(PyObject*, PyObject* const* args, Py_ssize_t na
 
 auto methods = korvex::terminated<PyMethodDef>(
     korvex::fastcall_method<from_normalized_sig,
-                            "Returns a new Color from a Vector4 of channels in 0..1 (a static method).\n\n"
+                            "Returns a new Color from a Vector4 of channels in 0..1.\n\n"
                             "Each of x, y, z, w (becoming r, g, b, a) is multiplied by 255, truncated toward "
                             "zero and clamped to 0..255, so 0.5 gives 127. vector must be a Vector4 "
                             "(TypeError otherwise).",
@@ -225,7 +225,8 @@ auto methods = korvex::terminated<PyMethodDef>(
                             "Each channel is multiplied by the double nearest 1/255: 255 gives 1.0.">(
         method_normalize),
     korvex::fastcall_method<equal_sig,
-                            "Returns True when other has the same four channels (raylib ColorIsEqual).\n\n"
+                            "Returns True when other has the same four channels.\n\n"
+                            "raylib's ColorIsEqual. "
                             "other must be a Color (TypeError otherwise).">(method_equal),
     korvex::fastcall_method<tint_sig,
                             "Returns a new Color: self tinted by tint (raylib ColorTint).\n\n"
@@ -237,7 +238,8 @@ auto methods = korvex::terminated<PyMethodDef>(
                             "multiplied by 255 and truncated: 0.5 gives 127. r, g and b are unchanged.">(
         method_fade),
     korvex::fastcall_method<to_int_sig,
-                            "Returns the colour packed as 0xRRGGBBAA, a signed 32-bit int (raylib ColorToInt).\n\n"
+                            "Returns the colour packed as 0xRRGGBBAA in a signed 32-bit int.\n\n"
+                            "raylib's ColorToInt. "
                             "A red channel of 128 or more gives a negative number: white is -1.">(method_to_int),
     KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
 
@@ -413,5 +415,6 @@ int exec_color(PyObject* module) {
 }  // namespace
 
 KORVEX_MODULE(color, exec_color,
-              "The 8-bit RGBA colour Color, with raylib's comparison, tint and packing, and conversion to and "
-              "from normalised Vector4 values.")
+              "Color, the 8-bit RGBA colour.\n\n"
+              "Comparison, tint and packing are raylib's; normalize() and Color.from_normalized() convert to and "
+              "from Vector4 values in 0..1.")

@@ -159,5 +159,5 @@ int exec_colors(PyObject* module) {
 }  // namespace
 
 KORVEX_MODULE(colors, exec_colors,
-              "The Colors palette of 152 named colours and its instance colors, made at import "
-              "(colors.AliceBlue, colors.Red, ...).")
+              "The palette of 152 named colours: colors.AliceBlue, colors.Red, ...\n\n"
+              "colors is the Colors instance made at import.")

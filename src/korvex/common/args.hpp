@@ -140,7 +140,7 @@ namespace detail {
 // Counts (out null) or writes the characters given to it.
 struct TextWriter {
     // help() prints docstrings as they are, so prose is folded here.
-    static constexpr std::size_t width = 76;
+    static constexpr std::size_t width = 72;
 
     char* out;
     std::size_t size = 0;

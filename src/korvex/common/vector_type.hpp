@@ -535,7 +535,7 @@ private:
                     "Raises OverflowError for a component outside the 32-bit integer range (infinities "
                     "included) and ValueError for NaN.">(),
             no_args<"get_rounded_tuple", &Slots::get_rounded_tuple,
-                    "Returns the components rounded half away from zero, as a new tuple of ints.\n\n"
+                    "Returns the components rounded half away from zero, as a tuple of ints.\n\n"
                     "2.5 gives 3, not Python's even rounding. Raises OverflowError for a component outside "
                     "the 32-bit integer range (infinities included) and ValueError for NaN.">(),
             no_args<"copy", &Slots::copy, "Returns a new vector equal to self.">(),
@@ -553,37 +553,38 @@ private:
                     "Returns the Euclidean distance from self to other, as a float.\n\n"
                     "other must be a vector of this type (TypeError otherwise).">(),
             measure<"distance_squared_to", &Slots::distance_squared_to,
-                    "Returns the squared distance from self to other, as a float (no square root).\n\n"
+                    "Returns the squared distance from self to other, as a float.\n\n"
+                    "No square root is taken. "
                     "other must be a vector of this type (TypeError otherwise).">(),
             measure<"dot", &Slots::dot,
                     "Returns the dot product of self and other, as a float.\n\n"
                     "other must be a vector of this type (TypeError otherwise).">(),
             factory<own_sig,
-                    "Returns a new vector equal to other (a static method).\n\n"
+                    "Returns a new vector equal to other.\n\n"
                     "other must be a vector of this type (TypeError otherwise).",
                     factory_own>(),
             from_sequence<"from_tuple", cfrom_tuple, &PyTuple_Type,
-                          "Returns a new vector from the first items of a tuple (a static method).\n\n"
+                          "Returns a new vector from the first items of a tuple.\n\n"
                           "other must be exactly a tuple (TypeError otherwise, subclasses too) with at least one "
                           "item per component; later items are ignored, a shorter tuple raises IndexError. "
                           "Items convert by the float protocol.">(),
             from_sequence<"from_list", cfrom_list, &PyList_Type,
-                          "Returns a new vector from the first items of a list (a static method).\n\n"
+                          "Returns a new vector from the first items of a list.\n\n"
                           "other must be exactly a list (TypeError otherwise, subclasses too) with at least one "
                           "item per component; later items are ignored, a shorter list raises IndexError. "
                           "Items convert by the float protocol.">(),
             factory<ints_sig,
-                    "Returns a new vector from integers (a static method).\n\n"
+                    "Returns a new vector from integers.\n\n"
                     "Each argument is converted to a 32-bit int first (a float is truncated toward zero); "
                     "OverflowError outside that range. Nothing is created when one fails.",
                     factory_ints>(),
             factory<floats_sig,
-                    "Returns a new vector from numbers rounded to single precision (a static method).\n\n"
+                    "Returns a new vector from numbers rounded to single precision.\n\n"
                     "Each argument converts by the float protocol and is rounded to the nearest "
                     "single-precision float, whatever the vector's own precision.",
                     factory_floats>(),
             factory<scalars_sig,
-                    "Returns a new vector from numbers (a static method).\n\n"
+                    "Returns a new vector from numbers.\n\n"
                     "Each argument converts by the float protocol (TypeError for a string, OverflowError for "
                     "an int too large for a double) and is stored in the vector's precision.",
                     factory_scalars>(),
@@ -704,7 +705,7 @@ private:
 
     // One docstring for all the swizzle properties of the type.
     static constexpr auto swizzle_doc = docstring<
-        "A new vector of the components that the letters name, in their order (read-only).\n\n"
+        "A new vector of the components the letters name, in order (read-only).\n\n"
         "For example v.yx of a two-component vector is (v.y, v.x); repeated letters repeat the component.">;
 
     template <std::size_t... I>

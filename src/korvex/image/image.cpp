@@ -102,8 +102,7 @@ PyObject* method_gen_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, P
 
 auto methods = korvex::terminated<PyMethodDef>(
     korvex::fastcall_method<gen_color_sig,
-                            "Returns a new Image of width by height opaque white RGBA pixels (a static "
-                            "method).\n\n"
+                            "Returns a new Image of width by height opaque white RGBA pixels.\n\n"
                             "The Image owns its pixels and frees them when it is freed. The sizes convert to "
                             "32-bit ints; ValueError when one is not positive or the image exceeds 2 GiB.",
                             METH_STATIC>(method_gen_color),

@@ -73,7 +73,7 @@ PyTypeObject glyph_info_type = korvex::static_type({
     .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
     .dealloc = tp_dealloc,
     .doc = korvex::docstring<"GlyphInfo(*args, **kwargs)\n--\n\n"
-                             "One character of a font: its metrics and its image, as raylib describes them.\n\n"
+                             "One character of a font: raylib's metrics and image of a glyph.\n\n"
                              "Other extension modules make filled GlyphInfo objects natively; calling the class "
                              "gives an empty one and ignores its arguments. It has no Python attributes of its "
                              "own. Pickling is refused.">.data(),

@@ -237,17 +237,17 @@ constexpr Collision collide_point{
     KORVEX_POINT_RULE};
 constexpr Collision collide_point_vector2{
     "collide_point_vector2", "point", Accepts::vector2_or_none, point_objects<Source::Attributes>,
-    "Returns True when the Vector2 point lies in the rectangle, border included.\n\n"
+    "Returns True when the Vector2 lies in the rectangle, border included.\n\n"
     "point must be a Vector2 (TypeError otherwise); None raises AttributeError.\n\n" KORVEX_POINT_RULE
         KORVEX_POINT_OBJECTS};
 constexpr Collision collide_point_tuple{
     "collide_point_tuple", "point", Accepts::tuple_or_none, point_objects<Source::Items>,
-    "Returns True when the point given as a tuple (px, py) lies in the rectangle, border included.\n\n"
+    "Returns True when the tuple (px, py) lies in the rectangle or on it.\n\n"
     "point must be exactly a tuple (TypeError otherwise, subclasses too) of at least two items; later "
     "items are ignored, fewer raise IndexError.\n\n" KORVEX_POINT_RULE KORVEX_POINT_OBJECTS};
 constexpr Collision collide_point_list{
     "collide_point_list", "point", Accepts::list_or_none, point_objects<Source::Items>,
-    "Returns True when the point given as a list [px, py] lies in the rectangle, border included.\n\n"
+    "Returns True when the list [px, py] lies in the rectangle or on it.\n\n"
     "point must be exactly a list (TypeError otherwise, subclasses too) of at least two items; later "
     "items are ignored, fewer raise IndexError.\n\n" KORVEX_POINT_RULE KORVEX_POINT_OBJECTS};
 constexpr Collision collide_rect{
@@ -258,7 +258,7 @@ constexpr Collision collide_rect{
     "double precision.\n\n" KORVEX_RECT_RULE};
 constexpr Collision collide_rect_vector4{
     "collide_rect_vector4", "other", Accepts::vector4_or_none, rect_objects<Source::Attributes>,
-    "Returns True when the rectangle given as a Vector4 (x, y, width, height) overlaps this one.\n\n"
+    "Returns True when the Vector4 (x, y, width, height) overlaps self.\n\n"
     "other must be a Vector4 (TypeError otherwise); None raises AttributeError.\n\n" KORVEX_RECT_RULE
         KORVEX_RECT_OBJECTS};
 constexpr Collision collide_rect_rect{
@@ -268,12 +268,12 @@ constexpr Collision collide_rect_rect{
     "precision, so at the last bit the answer may differ from collide_rect.\n\n" KORVEX_RECT_RULE};
 constexpr Collision collide_rect_tuple{
     "collide_rect_tuple", "other", Accepts::tuple_or_none, rect_objects<Source::Items>,
-    "Returns True when the rectangle given as a tuple (x, y, width, height) overlaps this one.\n\n"
+    "Returns True when the tuple (x, y, width, height) overlaps self.\n\n"
     "other must be exactly a tuple (TypeError otherwise, subclasses too) of at least four items; later "
     "items are ignored, fewer raise IndexError.\n\n" KORVEX_RECT_RULE KORVEX_RECT_OBJECTS};
 constexpr Collision collide_rect_list{
     "collide_rect_list", "other", Accepts::list_or_none, rect_objects<Source::Items>,
-    "Returns True when the rectangle given as a list [x, y, width, height] overlaps this one.\n\n"
+    "Returns True when the list [x, y, width, height] overlaps self.\n\n"
     "other must be exactly a list (TypeError otherwise, subclasses too) of at least four items; later "
     "items are ignored, fewer raise IndexError.\n\n" KORVEX_RECT_RULE KORVEX_RECT_OBJECTS};
 

@@ -385,7 +385,8 @@ PyTypeObject rect_type = korvex::static_type({
     .hash = PyObject_HashNotImplemented,
     .doc = korvex::docstring<
         "Rect(*args)\n--\n\n"
-        "An axis-aligned rectangle (x, y, width, height) of single-precision floats; y grows downward.\n\n"
+        "An axis-aligned rectangle (x, y, width, height) in single precision.\n\n"
+        "x grows to the right and y downward, as on screen. "
         "Rect() is all zeros; Rect(x, y, width, height) takes four numbers; Rect(r) copies a Rect; Rect(v) of a "
         "Vector2 is (0, 0, v.x, v.y); Rect(q) of a Vector4 is (q.x, q.y, q.z, q.w); Rect(s) takes a list or "
         "tuple of four numbers; Rect(position, size) takes two Vector2s or lists or tuples of two numbers. "
@@ -406,4 +407,4 @@ PyTypeObject rect_type = korvex::static_type({
 }  // namespace rect_impl
 
 KORVEX_MODULE(rect, rect_impl::exec_rect,
-              "Rect, the single-precision axis-aligned rectangle, with its point and rectangle collision tests.")
+              "Rect, the single-precision rectangle, with its collision tests.")

@@ -126,12 +126,12 @@ PyObject* method_unload(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
 
 auto methods = korvex::terminated<PyMethodDef>(
     korvex::fastcall_method<load_sig,
-                            "Returns a new Texture loaded from an image file (a static method).\n\n"
+                            "Returns a new Texture loaded from an image file.\n\n"
                             "file_name is a str, bytes or path. The Texture owns the GPU object. Raises "
                             "RuntimeError when no raylib window is open or raylib cannot load the file.",
                             METH_STATIC>(method_load),
     korvex::fastcall_method<load_from_image_sig,
-                            "Returns a new Texture uploaded from an Image (a static method).\n\n"
+                            "Returns a new Texture uploaded from an Image.\n\n"
                             "The Texture owns the GPU object; image must be an Image (TypeError otherwise). "
                             "Raises RuntimeError when no raylib window is open or the upload fails.",
                             METH_STATIC>(method_load_from_image),
@@ -158,7 +158,7 @@ auto getsets = korvex::terminated<PyGetSetDef>(
     property("format", get_integer<&TextureObject::_raw, &Texture::format>,
              korvex::docstring<"The pixel format, one of raylib's PIXELFORMAT numbers (read-only).">.data()),
     property("is_owner", korvex::get_flag<&TextureObject::is_owner>,
-             korvex::docstring<"True when this Texture releases the GPU object when it is freed (read-only).">.data()));
+             korvex::docstring<"True when this Texture releases its GPU object when freed (read-only).">.data()));
 
 PyTypeObject texture_type = korvex::static_type({
     .name = "korvex.texture.texture.Texture",

@@ -70,4 +70,4 @@ int exec_vector3(PyObject* module) { return Impl::publish(module, &vtable); }
 }  // namespace
 
 KORVEX_MODULE(vector3, exec_vector3,
-              "The three-component single-precision vector Vector3, with cross product and three-letter swizzles.")
+              "The three-component single-precision vector Vector3.")

@@ -61,4 +61,4 @@ int exec_vector4(PyObject* module) { return Impl::publish(module, &vtable); }
 }  // namespace
 
 KORVEX_MODULE(vector4, exec_vector4,
-              "The four-component double-precision vector Vector4, with four-letter swizzles.")
+              "The four-component double-precision vector Vector4.")
