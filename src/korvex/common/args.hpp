@@ -145,22 +145,29 @@ struct TextWriter {
     char* out;
     std::size_t size = 0;
     std::size_t column = 0;
+    bool line_has_text = false;  // more than spaces since the last line break
     bool space_pending = false;
 
     constexpr void put(char c) {
         if (out != nullptr) out[size] = c;
         ++size;
         column = c == '\n' ? 0 : column + 1;
+        line_has_text = c != '\n' && (line_has_text || c != ' ');
     }
     constexpr void put(const char* text) {
         while (*text != '\0') put(*text++);
     }
     // Writes prose folded at `width` columns: a space between two words
     // becomes a line break where the next word would pass the margin; line
-    // breaks in the text are kept. Consecutive calls continue the same
-    // paragraph, and text glued to the previous call stays glued.
+    // breaks in the text are kept, and so are spaces that indent a line (a
+    // formula set apart). Consecutive calls continue the same paragraph, and
+    // text glued to the previous call stays glued.
     constexpr void put_folded(const char* text) {
         while (*text != '\0') {
+            if (*text == ' ' && !line_has_text) {
+                put(*text++);
+                continue;
+            }
             if (*text == '\n' || *text == ' ') {
                 if (*text == '\n') put('\n');
                 space_pending = *text == ' ';

@@ -218,64 +218,69 @@ struct Collision {
 
 // The shared sentences of the docstrings.
 #define KORVEX_POINT_RULE                                                                                  \
-    "Points on the border count as inside: the point (px, py) collides when x <= px <= right and "       \
-    "y <= py <= bottom. A rectangle of negative width or height contains no point; NaN never collides."
+    " A point (px, py) collides when\n\n"                                                                 \
+    "    x <= px <= right and y <= py <= bottom\n\n"                                                      \
+    "(right and bottom as the properties), so the border counts as inside. A rectangle of negative "    \
+    "width or height contains no point; NaN never collides."
 #define KORVEX_POINT_OBJECTS                                                                                \
-    " The coordinates are compared as they are, with Python's <= (an int compares exactly; one that "      \
-    "does not compare with a float raises TypeError), and py is not read when px is outside."
+    "\n\nThe coordinates are compared as they are, with Python's <= (an int compares exactly; one that " \
+    "does not compare with a float raises TypeError); py is not read when px is outside."
 #define KORVEX_RECT_RULE                                                                                   \
-    "Only a true overlap counts: rectangles that share just an edge or a corner do not collide. The "    \
-    "other rectangle is (ox, oy, ow, oh); NaN never collides."
+    " Another rectangle (ox, oy, ow, oh) collides when\n\n"                                               \
+    "    ox + ow > x and ox < right and oy + oh > y and oy < bottom\n\n"                                  \
+    "(right and bottom as the properties), so rectangles that share just an edge or a corner do not "   \
+    "collide. NaN never collides."
 #define KORVEX_RECT_OBJECTS                                                                                 \
-    " The values are added and compared as they are, with Python's + and <, so ints stay ints."
+    "\n\nThe values are added and compared as they are, with Python's + and <, so ints stay ints."
 
 constexpr Collision collide_point{
     "collide_point", "point", Accepts::anything, point_numeric,
     "Returns True when the point lies in the rectangle, border included.\n\n"
-    "point is a Vector2, or a list or tuple of two numbers (ValueError for anything else, other lengths "
-    "included). The coordinates convert by the float protocol and are compared in double precision.\n\n"
-    KORVEX_POINT_RULE};
+    "point is a Vector2, or a list or tuple of two numbers; anything else, other lengths included, "
+    "raises ValueError. The coordinates convert by the float protocol and are compared in double "
+    "precision." KORVEX_POINT_RULE};
 constexpr Collision collide_point_vector2{
     "collide_point_vector2", "point", Accepts::vector2_or_none, point_objects<Source::Attributes>,
     "Returns True when the Vector2 lies in the rectangle, border included.\n\n"
-    "point must be a Vector2 (TypeError otherwise); None raises AttributeError.\n\n" KORVEX_POINT_RULE
+    "point must be a Vector2 (TypeError otherwise; None raises AttributeError)." KORVEX_POINT_RULE
         KORVEX_POINT_OBJECTS};
 constexpr Collision collide_point_tuple{
     "collide_point_tuple", "point", Accepts::tuple_or_none, point_objects<Source::Items>,
     "Returns True when the tuple (px, py) lies in the rectangle or on it.\n\n"
     "point must be exactly a tuple (TypeError otherwise, subclasses too) of at least two items; later "
-    "items are ignored, fewer raise IndexError.\n\n" KORVEX_POINT_RULE KORVEX_POINT_OBJECTS};
+    "items are ignored, fewer raise IndexError." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS};
 constexpr Collision collide_point_list{
     "collide_point_list", "point", Accepts::list_or_none, point_objects<Source::Items>,
     "Returns True when the list [px, py] lies in the rectangle or on it.\n\n"
     "point must be exactly a list (TypeError otherwise, subclasses too) of at least two items; later "
-    "items are ignored, fewer raise IndexError.\n\n" KORVEX_POINT_RULE KORVEX_POINT_OBJECTS};
+    "items are ignored, fewer raise IndexError." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS};
 constexpr Collision collide_rect{
     "collide_rect", "other", Accepts::anything, rect_numeric,
     "Returns True when the other rectangle overlaps this one.\n\n"
-    "other is a Rect, a Vector4 (x, y, width, height), or a list or tuple of four numbers (ValueError for "
-    "anything else, other lengths included). The values convert by the float protocol and are compared in "
-    "double precision.\n\n" KORVEX_RECT_RULE};
+    "other is a Rect, a Vector4 (x, y, width, height), or a list or tuple of four numbers; anything "
+    "else, other lengths included, raises ValueError. The values convert by the float protocol and are "
+    "compared in double precision." KORVEX_RECT_RULE};
 constexpr Collision collide_rect_vector4{
     "collide_rect_vector4", "other", Accepts::vector4_or_none, rect_objects<Source::Attributes>,
     "Returns True when the Vector4 (x, y, width, height) overlaps self.\n\n"
-    "other must be a Vector4 (TypeError otherwise); None raises AttributeError.\n\n" KORVEX_RECT_RULE
+    "other must be a Vector4 (TypeError otherwise; None raises AttributeError)." KORVEX_RECT_RULE
         KORVEX_RECT_OBJECTS};
 constexpr Collision collide_rect_rect{
     "collide_rect_rect", "other", Accepts::rect, rect_rect,
     "Returns True when the Rect other overlaps this one.\n\n"
-    "other must be a Rect (TypeError otherwise, None included). Sums and comparisons are in single "
-    "precision, so at the last bit the answer may differ from collide_rect.\n\n" KORVEX_RECT_RULE};
+    "other must be a Rect (TypeError otherwise, None included)." KORVEX_RECT_RULE
+    "\n\nSums and comparisons are in single precision, so at the last bit the answer may differ from "
+    "collide_rect."};
 constexpr Collision collide_rect_tuple{
     "collide_rect_tuple", "other", Accepts::tuple_or_none, rect_objects<Source::Items>,
     "Returns True when the tuple (x, y, width, height) overlaps self.\n\n"
     "other must be exactly a tuple (TypeError otherwise, subclasses too) of at least four items; later "
-    "items are ignored, fewer raise IndexError.\n\n" KORVEX_RECT_RULE KORVEX_RECT_OBJECTS};
+    "items are ignored, fewer raise IndexError." KORVEX_RECT_RULE KORVEX_RECT_OBJECTS};
 constexpr Collision collide_rect_list{
     "collide_rect_list", "other", Accepts::list_or_none, rect_objects<Source::Items>,
     "Returns True when the list [x, y, width, height] overlaps self.\n\n"
     "other must be exactly a list (TypeError otherwise, subclasses too) of at least four items; later "
-    "items are ignored, fewer raise IndexError.\n\n" KORVEX_RECT_RULE KORVEX_RECT_OBJECTS};
+    "items are ignored, fewer raise IndexError." KORVEX_RECT_RULE KORVEX_RECT_OBJECTS};
 
 #undef KORVEX_POINT_RULE
 #undef KORVEX_POINT_OBJECTS
