@@ -394,8 +394,8 @@ PyTypeObject color_type = korvex::static_type({
                                     "Color(300, -5, 128) is (255, 0, 128, 255).\n\n"
                                     "== and != take a Color only (TypeError for anything else, None included). "
                                     "Mutable and unhashable; len() is 4 and iteration yields r, g, b, a, but "
-                                    "there is no indexing. May be subclassed: a subclass's fade and to_int are "
-                                    "what native callers use. Pickling is refused.">.data(),
+                                    "there is no indexing. May be subclassed: native callers honour a "
+                                    "subclass's fade and to_int. Pickling is refused.">.data(),
     .richcompare = tp_richcompare,
     .iter = tp_iter,
     .methods = methods.data(),

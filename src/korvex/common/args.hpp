@@ -33,7 +33,7 @@ struct Signature {
     // each: signature("__init__", "r", "g", "b", "a").with_defaults("255").
     template <class... Texts>
     constexpr Signature with_defaults(Texts... texts) const {
-        static_assert(sizeof...(Texts) <= N, "one default per optional parameter");
+        static_assert(sizeof...(Texts) >= 1 && sizeof...(Texts) <= N, "one default per optional parameter");
         Signature result{name, params, N - sizeof...(Texts), defaults};
         const char* given[] = {texts...};
         for (std::size_t i = 0; i < sizeof...(Texts); ++i) result.defaults[result.required + i] = given[i];

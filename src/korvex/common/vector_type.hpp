@@ -384,8 +384,6 @@ private:
 
     using Slots = VectorSlots<Object>;
 
-    // A method that calls the slot `Member` of native_slots with the dispatch
-    // flag set; the slot is a constant, so the call is direct.
     // The signatures, shared by the parsers and the docstrings.
     template <FixedString Name>
     static constexpr auto no_args_sig = signature(Name.value);
@@ -398,6 +396,8 @@ private:
     static constexpr auto floats_sig = detail::components_signature("from_floats", component_names);
     static constexpr auto scalars_sig = detail::components_signature(Traits::components_factory, component_names);
 
+    // A method that calls the slot `Member` of native_slots with the dispatch
+    // flag set; the slot is a constant, so the call is direct.
     template <FixedString Name, PyObject* (*Slots::*Member)(Object*, int)>
     static PyObject* method_no_args(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
         if (!parse(no_args_sig<Name>, args, nargs, kwnames)) return nullptr;
