@@ -73,7 +73,8 @@ def check_accepts(call, signature):
     with pytest.raises(TypeError) as keyword_error:
         call(**dict.fromkeys(named, object()), **{BOGUS: object()})
     if named:
-        assert str(keyword_error.value).endswith(f"got an unexpected keyword argument '{BOGUS}'")
+        message = str(keyword_error.value)
+        assert message.endswith(f"got an unexpected keyword argument '{BOGUS}'"), f"{named} not all accepted: {message}"
     if inspect.Parameter.VAR_POSITIONAL not in kinds:
         positional = [p for p in signature.parameters.values() if p.kind != inspect.Parameter.KEYWORD_ONLY]
         with pytest.raises(TypeError, match=r"takes .*argument"):
