@@ -44,10 +44,11 @@ PyObject* apply_stateless_state(PyObject* self, PyObject* state);
 }  // namespace korvex
 
 // The two method-table entries of a type that refuses pickling.
-#define KORVEX_PICKLE_REFUSAL(kind)                                                                    \
-    ::korvex::fastcall_method<::korvex::reduce_sig,                                                   \
-                              "Refuses pickling: always raises TypeError.\n\n"                        \
-                              "The object's state is a native structure; copy it with copy.copy "       \
-                              "where the type supports copying.">(::korvex::refuse_reduce<kind>),      \
+#define KORVEX_PICKLE_REFUSAL(kind)                                                                        \
+    ::korvex::fastcall_method<::korvex::reduce_sig,                                                       \
+                              "Refuses pickling: always raises TypeError.\n\n"                            \
+                              "The object's state is a native structure without a pickled form; this "  \
+                              "also refuses copy.copy unless the class has its own copy methods.">(      \
+        ::korvex::refuse_reduce<kind>),                                                                    \
         ::korvex::fastcall_method<::korvex::setstate_sig, "Refuses unpickling: always raises TypeError.">( \
             ::korvex::refuse_setstate<kind>)
