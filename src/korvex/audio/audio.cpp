@@ -25,15 +25,19 @@ constexpr const char* unpickle_name = "__pyx_unpickle_Audio";
 
 // raylib deadlocks in CloseAudioDevice once InitAudioDevice has run a second
 // time on an open device, so opening an open device does nothing.
+constexpr auto init_sig = signature("init");
+constexpr auto close_sig = signature("close");
+constexpr auto unpickle_sig = signature(unpickle_name, "__pyx_type", "__pyx_checksum", "__pyx_state");
+
 PyObject* method_init(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(signature("init"), args, nargs, kwnames)) return nullptr;
+    if (!parse(init_sig, args, nargs, kwnames)) return nullptr;
     if (!IsAudioDeviceReady()) InitAudioDevice();
     Py_RETURN_NONE;
 }
 
 // Closing a closed device is harmless in raylib (it only warns).
 PyObject* method_close(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(signature("close"), args, nargs, kwnames)) return nullptr;
+    if (!parse(close_sig, args, nargs, kwnames)) return nullptr;
     CloseAudioDevice();
     Py_RETURN_NONE;
 }
@@ -56,35 +60,50 @@ int set_master_volume(PyObject*, PyObject* value, void*) {
 // --- pickling ------------------------------------------------------------------------
 
 PyObject* method_reduce(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(signature("__reduce_korvex__"), args, nargs, kwnames)) return nullptr;
+    if (!parse(korvex::reduce_sig, args, nargs, kwnames)) return nullptr;
     return korvex::reduce_stateless(self, unpickle_name);
 }
 
 PyObject* method_setstate(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject* state = nullptr;
-    if (!parse(signature("__setstate_korvex__", "__pyx_state"), args, nargs, kwnames, state)) return nullptr;
+    if (!parse(korvex::setstate_sig, args, nargs, kwnames, state)) return nullptr;
     return korvex::apply_stateless_state(self, state);
 }
 
 PyObject* unpickle(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject *type = nullptr, *checksum = nullptr, *state = nullptr;
-    if (!parse(signature(unpickle_name, "__pyx_type", "__pyx_checksum", "__pyx_state"), args, nargs, kwnames, type,
-               checksum, state))
-        return nullptr;
+    if (!parse(unpickle_sig, args, nargs, kwnames, type, checksum, state)) return nullptr;
     return korvex::rebuild_stateless(type, checksum, state);
 }
 
 auto methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method("init", method_init),
-    korvex::fastcall_method("close", method_close),
-    korvex::fastcall_method("__reduce_korvex__", method_reduce),
-    korvex::fastcall_method("__setstate_korvex__", method_setstate));
+    korvex::fastcall_method<init_sig,
+                            "Opens the audio device (raylib InitAudioDevice); returns None.\n\n"
+                            "Does nothing when the device is already open. Check ready afterwards: raylib "
+                            "reports a failure only there.">(method_init),
+    korvex::fastcall_method<close_sig,
+                            "Closes the audio device (raylib CloseAudioDevice); returns None.\n\n"
+                            "Harmless when the device is closed.">(method_close),
+    korvex::fastcall_method<korvex::reduce_sig,
+                            "Pickling support: an Audio is rebuilt from its type alone.\n\n"
+                            "A subclass instance's __dict__ travels along.">(method_reduce),
+    korvex::fastcall_method<korvex::setstate_sig,
+                            "Pickling support: restores the instance dict of a subclass, if any.">(method_setstate));
 
 auto getsets = korvex::terminated<PyGetSetDef>(
-    korvex::property("ready", get_ready),
-    korvex::property("master_volume", get_master_volume, set_master_volume));
+    korvex::property("ready", get_ready,
+                     korvex::docstring<"True while the audio device is open (read-only).\n\n"
+                                       "raylib's IsAudioDeviceReady.">.data()),
+    korvex::property("master_volume", get_master_volume, set_master_volume,
+                     korvex::docstring<"The master volume, a float (raylib GetMasterVolume).\n\n"
+                     "Assigning converts by the float protocol and rounds to single precision; the value is "
+                     "passed to raylib unchecked (0.0 to 1.0 is the useful range). Deleting raises "
+                     "NotImplementedError.">.data()));
 
-auto module_functions = korvex::terminated<PyMethodDef>(korvex::fastcall_method(unpickle_name, unpickle));
+auto module_functions = korvex::terminated<PyMethodDef>(korvex::fastcall_method<
+    unpickle_sig,
+    "Rebuilds a pickled Audio (or subclass) without calling __init__.\n\n"
+    "Raises pickle.PickleError when the checksum is not one this module wrote.">(unpickle));
 
 // Creation and initialisation are object's own, which refuse arguments with
 // the interpreter's usual message. A static type does not inherit object's
@@ -105,4 +124,5 @@ int exec_audio(PyObject* module) {
 
 }  // namespace
 
-KORVEX_MODULE(audio, exec_audio)
+KORVEX_MODULE(audio, exec_audio,
+              "Audio, a handle on raylib's audio device and its master volume.")

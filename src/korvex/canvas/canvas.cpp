@@ -232,20 +232,26 @@ RenderTextureVTable vtable = {
 
 // --- Python methods --------------------------------------------------------------------
 
+constexpr auto begin_sig = signature("begin");
+constexpr auto end_sig = signature("end");
+constexpr auto enter_sig = signature("__enter__");
+constexpr auto exit_sig = signature("__exit__", "exc_type", "exc_val", "exc_tb");
+constexpr auto unload_sig = signature("unload");
+
 PyObject* method_begin(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(signature("begin"), args, nargs, kwnames)) return nullptr;
+    if (!parse(begin_sig, args, nargs, kwnames)) return nullptr;
     if (!begin_mode(as_render_texture(self))) return nullptr;
     Py_RETURN_NONE;
 }
 
 PyObject* method_end(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(signature("end"), args, nargs, kwnames)) return nullptr;
+    if (!parse(end_sig, args, nargs, kwnames)) return nullptr;
     if (!end_mode()) return nullptr;
     Py_RETURN_NONE;
 }
 
 PyObject* method_enter(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(signature("__enter__"), args, nargs, kwnames)) return nullptr;
+    if (!parse(enter_sig, args, nargs, kwnames)) return nullptr;
     if (!begin_mode(as_render_texture(self))) return nullptr;
     return Py_NewRef(self);
 }
@@ -253,25 +259,36 @@ PyObject* method_enter(PyObject* self, PyObject* const* args, Py_ssize_t nargs, 
 // Returns False, so an exception raised in the block propagates.
 PyObject* method_exit(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject *exc_type = nullptr, *exc_val = nullptr, *exc_tb = nullptr;
-    if (!parse(signature("__exit__", "exc_type", "exc_val", "exc_tb"), args, nargs, kwnames, exc_type, exc_val,
-               exc_tb))
-        return nullptr;
+    if (!parse(exit_sig, args, nargs, kwnames, exc_type, exc_val, exc_tb)) return nullptr;
     if (!end_mode()) return nullptr;
     Py_RETURN_FALSE;
 }
 
 PyObject* method_unload(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(signature("unload"), args, nargs, kwnames)) return nullptr;
+    if (!parse(unload_sig, args, nargs, kwnames)) return nullptr;
     if (!unload(as_render_texture(self))) return nullptr;
     Py_RETURN_NONE;
 }
 
 auto methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method("begin", method_begin),
-    korvex::fastcall_method("end", method_end),
-    korvex::fastcall_method("__enter__", method_enter),
-    korvex::fastcall_method("__exit__", method_exit),
-    korvex::fastcall_method("unload", method_unload),
+    korvex::fastcall_method<begin_sig,
+                            "Starts drawing into this render texture; returns None.\n\n"
+                            "raylib's BeginTextureMode. "
+                            "Raises RuntimeError when no raylib window is open. End with end().">(method_begin),
+    korvex::fastcall_method<end_sig,
+                            "Ends drawing into a render texture; returns None.\n\n"
+                            "raylib's EndTextureMode. "
+                            "Raises RuntimeError when no raylib window is open.">(method_end),
+    korvex::fastcall_method<enter_sig,
+                            "Starts drawing into this render texture and returns it (with block).\n\n"
+                            "Raises RuntimeError when no raylib window is open.">(method_enter),
+    korvex::fastcall_method<exit_sig,
+                            "Ends drawing at the end of a with block; returns False.\n\n"
+                            "An exception raised in the block propagates.">(method_exit),
+    korvex::fastcall_method<unload_sig,
+                            "Releases the framebuffer and its textures; returns None.\n\n"
+                            "Does nothing when valid is false or the framebuffer was already released; also "
+                            "done on deallocation.">(method_unload),
     KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
 
 // --- properties ---------------------------------------------------------------------------
@@ -286,10 +303,18 @@ PyObject* get_valid(PyObject* self, void*) {
 }
 
 auto getsets = korvex::terminated<PyGetSetDef>(
-    korvex::property("id", korvex::get_integer<&RenderTextureObject::_raw, &RenderTexture2D::id>),
-    korvex::property("texture", get_texture),
-    korvex::property("depth", get_depth),
-    korvex::property("valid", get_valid));
+    korvex::property("id", korvex::get_integer<&RenderTextureObject::_raw, &RenderTexture2D::id>,
+                     korvex::docstring<"The framebuffer's OpenGL id, an int (read-only).\n\n"
+                                       "0 when nothing is loaded.">.data()),
+    korvex::property("texture", get_texture,
+                     korvex::docstring<"The colour attachment, a Texture that does not own it (read-only).\n\n"
+                     "The same object on every read; None when nothing was loaded.">.data()),
+    korvex::property("depth", get_depth,
+                     korvex::docstring<"The depth attachment, a Texture that does not own it (read-only).\n\n"
+                     "The same object on every read; None when nothing was loaded.">.data()),
+    korvex::property("valid", get_valid,
+                     korvex::docstring<"True when raylib reports the framebuffer usable (read-only).\n\n"
+                                       "raylib's IsRenderTextureValid.">.data()));
 
 PyTypeObject render_texture_type = korvex::static_type({
     .name = "korvex.canvas.canvas.RenderTexture",
@@ -316,4 +341,5 @@ int exec_canvas(PyObject* module) {
 
 }  // namespace
 
-KORVEX_MODULE(canvas, exec_canvas)
+KORVEX_MODULE(canvas, exec_canvas,
+              "RenderTexture, an off-screen raylib framebuffer to draw into.")

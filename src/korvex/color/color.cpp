@@ -78,7 +78,7 @@ void tp_dealloc(PyObject* self) { Py_TYPE(self)->tp_free(self); }
 
 // Color(r, g, b, a=255): every argument is converted before anything is
 // written, so a failure leaves the object as it was.
-constexpr auto init_sig = signature("__init__", "r", "g", "b", "a").with_required(3);
+constexpr auto init_sig = signature("__init__", "r", "g", "b", "a").with_defaults("255");
 
 bool read_channels(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, Color& out) {
     PyObject* values[4] = {};
@@ -166,26 +166,33 @@ ColorVTable vtable = {
 
 // --- Python methods --------------------------------------------------------------------
 
+constexpr auto normalize_sig = signature("normalize");
+constexpr auto equal_sig = signature("equal", "other");
+constexpr auto tint_sig = signature("tint", "tint");
+constexpr auto fade_sig = signature("fade", "alpha");
+constexpr auto to_int_sig = signature("to_int");
+constexpr auto from_normalized_sig = signature("from_normalized", "vector");
+
 PyObject* method_normalize(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(signature("normalize"), args, nargs, kwnames)) return nullptr;
+    if (!parse(normalize_sig, args, nargs, kwnames)) return nullptr;
     return slot_normalize(as_color(self));
 }
 
 PyObject* method_equal(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     ColorObject* other = nullptr;
-    if (!parse(signature("equal", "other"), args, nargs, kwnames, typed(other, &color_type))) return nullptr;
+    if (!parse(equal_sig, args, nargs, kwnames, typed(other, &color_type))) return nullptr;
     return PyBool_FromLong(slot_equal(as_color(self), other));
 }
 
 PyObject* method_tint(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     ColorObject* tint = nullptr;
-    if (!parse(signature("tint", "tint"), args, nargs, kwnames, typed(tint, &color_type))) return nullptr;
+    if (!parse(tint_sig, args, nargs, kwnames, typed(tint, &color_type))) return nullptr;
     return slot_tint(as_color(self), tint);
 }
 
 PyObject* method_fade(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject* value = nullptr;
-    if (!parse(signature("fade", "alpha"), args, nargs, kwnames, value)) return nullptr;
+    if (!parse(fade_sig, args, nargs, kwnames, value)) return nullptr;
     float alpha;
     if (!korvex::to_float(value, alpha)) return nullptr;
     slot_fade(as_color(self), alpha, 1);
@@ -193,13 +200,13 @@ PyObject* method_fade(PyObject* self, PyObject* const* args, Py_ssize_t nargs, P
 }
 
 PyObject* method_to_int(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(signature("to_int"), args, nargs, kwnames)) return nullptr;
+    if (!parse(to_int_sig, args, nargs, kwnames)) return nullptr;
     return PyLong_FromLong(slot_to_int(as_color(self), 1));
 }
 
 PyObject* method_from_normalized(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     Vector4Object* vector = nullptr;
-    if (!parse(signature("from_normalized", "vector"), args, nargs, kwnames, typed(vector, vector4_class.type)))
+    if (!parse(from_normalized_sig, args, nargs, kwnames, typed(vector, vector4_class.type)))
         return nullptr;
     const vector4_t& v = vector->data;
     return box(Color{channel_from_normalized(v.x), channel_from_normalized(v.y), channel_from_normalized(v.z),
@@ -207,12 +214,33 @@ PyObject* method_from_normalized(PyObject*, PyObject* const* args, Py_ssize_t na
 }
 
 auto methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method("from_normalized", method_from_normalized, METH_STATIC),
-    korvex::fastcall_method("normalize", method_normalize),
-    korvex::fastcall_method("equal", method_equal),
-    korvex::fastcall_method("tint", method_tint),
-    korvex::fastcall_method("fade", method_fade),
-    korvex::fastcall_method("to_int", method_to_int),
+    korvex::fastcall_method<from_normalized_sig,
+                            "Returns a new Color from a Vector4 of channels in 0..1.\n\n"
+                            "Each of x, y, z, w (becoming r, g, b, a) is multiplied by 255, truncated toward "
+                            "zero and clamped to 0..255, so 0.5 gives 127. vector must be a Vector4 "
+                            "(TypeError otherwise).",
+                            METH_STATIC>(method_from_normalized),
+    korvex::fastcall_method<normalize_sig,
+                            "Returns a new Vector4 of the channels scaled to 0..1 (r, g, b, a order).\n\n"
+                            "Each channel is multiplied by the double nearest 1/255: 255 gives 1.0.">(
+        method_normalize),
+    korvex::fastcall_method<equal_sig,
+                            "Returns True when other has the same four channels.\n\n"
+                            "raylib's ColorIsEqual. "
+                            "other must be a Color (TypeError otherwise).">(method_equal),
+    korvex::fastcall_method<tint_sig,
+                            "Returns a new Color: self tinted by tint (raylib ColorTint).\n\n"
+                            "Each channel is multiplied by tint's channel / 255. tint must be a Color "
+                            "(TypeError otherwise); self is unchanged.">(method_tint),
+    korvex::fastcall_method<fade_sig,
+                            "Sets the alpha channel from alpha in 0..1, in place; returns None.\n\n"
+                            "alpha converts by the float protocol, is clamped to 0..1 (NaN counts as 1), "
+                            "multiplied by 255 and truncated: 0.5 gives 127. r, g and b are unchanged.">(
+        method_fade),
+    korvex::fastcall_method<to_int_sig,
+                            "Returns the colour packed as 0xRRGGBBAA in a signed 32-bit int.\n\n"
+                            "raylib's ColorToInt. "
+                            "A red channel of 128 or more gives a negative number: white is -1.">(method_to_int),
     KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
 
 // --- channel properties -------------------------------------------------------------------
@@ -220,13 +248,26 @@ auto methods = korvex::terminated<PyMethodDef>(
 struct ChannelProperty {
     const char* name;
     unsigned char Color::* channel;
+    const char* doc;
 };
+
+#define KORVEX_CHANNEL_RULE                                                                              \
+    "\n\nAn int in 0..255. Assigning converts to a 32-bit int (a float is truncated; OverflowError " \
+    "outside that range) and clamps to 0..255; deleting raises NotImplementedError."
 
 // The four channels and their long aliases, in class order.
 constexpr ChannelProperty channel_properties[] = {
-    {"r", &Color::r},   {"g", &Color::g},     {"b", &Color::b},    {"a", &Color::a},
-    {"red", &Color::r}, {"green", &Color::g}, {"blue", &Color::b}, {"alpha", &Color::a},
+    {"r", &Color::r, "The red channel." KORVEX_CHANNEL_RULE},
+    {"g", &Color::g, "The green channel." KORVEX_CHANNEL_RULE},
+    {"b", &Color::b, "The blue channel." KORVEX_CHANNEL_RULE},
+    {"a", &Color::a, "The alpha channel (255 is opaque)." KORVEX_CHANNEL_RULE},
+    {"red", &Color::r, "The red channel, the same as r." KORVEX_CHANNEL_RULE},
+    {"green", &Color::g, "The green channel, the same as g." KORVEX_CHANNEL_RULE},
+    {"blue", &Color::b, "The blue channel, the same as b." KORVEX_CHANNEL_RULE},
+    {"alpha", &Color::a, "The alpha channel, the same as a." KORVEX_CHANNEL_RULE},
 };
+
+#undef KORVEX_CHANNEL_RULE
 
 template <std::size_t I>
 PyObject* get_channel(PyObject* self, void*) {
@@ -242,10 +283,13 @@ int set_channel(PyObject* self, PyObject* value, void*) {
     return 0;
 }
 
+template <std::size_t I>
+constexpr auto channel_doc = korvex::docstring_by([] { return channel_properties[I].doc; });
+
 template <std::size_t... I>
 auto make_getsets(std::index_sequence<I...>) {
     return korvex::terminated<PyGetSetDef>(
-        korvex::property(channel_properties[I].name, get_channel<I>, set_channel<I>)...);
+        korvex::property(channel_properties[I].name, get_channel<I>, set_channel<I>, channel_doc<I>.data())...);
 }
 
 auto getsets = make_getsets(std::make_index_sequence<std::size(channel_properties)>{});
@@ -361,4 +405,7 @@ int exec_color(PyObject* module) {
 
 }  // namespace
 
-KORVEX_MODULE(color, exec_color)
+KORVEX_MODULE(color, exec_color,
+              "Color, the 8-bit RGBA colour.\n\n"
+              "Comparison, tint and packing are raylib's; normalize() and Color.from_normalized() convert to and "
+              "from Vector4 values in 0..1.")

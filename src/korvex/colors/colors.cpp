@@ -89,11 +89,44 @@ int set_color(PyObject* self, PyObject* value, void* closure) {
     return 0;
 }
 
+// Each attribute's docstring gives the value __init__ stores, written at
+// compile time from the palette table (a text longer than the buffer does
+// not compile).
+constexpr std::size_t color_doc_capacity = 256;
+
+constexpr void put_channel(korvex::detail::TextWriter& text, unsigned value) {
+    if (value >= 100) text.put(static_cast<char>('0' + value / 100));
+    if (value >= 10) text.put(static_cast<char>('0' + value / 10 % 10));
+    text.put(static_cast<char>('0' + value % 10));
+}
+
+constexpr auto color_docs = [] {
+    std::array<std::array<char, color_doc_capacity>, colors_palette_size> docs{};
+    for (std::size_t i = 0; i < colors_palette_size; ++i) {
+        const NamedColor& named = colors_palette[i];
+        korvex::detail::TextWriter text{docs[i].data()};
+        text.put("The colour ");
+        text.put(named.name);
+        text.put(", Color(");
+        const unsigned channels[] = {named.r, named.g, named.b, named.a};
+        for (std::size_t c = 0; c < 4; ++c) {
+            if (c > 0) text.put(", ");
+            put_channel(text, channels[c]);
+        }
+        text.put(").\n\n");
+        text.put_folded("The value __init__ gives it. Reading returns the stored object itself (not a copy), "
+                        "or None. Assigning takes a Color or None (TypeError otherwise); deleting stores "
+                        "None.");
+        text.put('\0');
+    }
+    return docs;
+}();
+
 // The palette table sizes this one (plus the entry that ends it).
 std::array<PyGetSetDef, colors_palette_size + 1> getsets = [] {
     std::array<PyGetSetDef, colors_palette_size + 1> defs{};
     for (std::size_t i = 0; i < colors_palette_size; ++i)
-        defs[i] = {colors_palette[i].name, get_color, set_color, nullptr,
+        defs[i] = {colors_palette[i].name, get_color, set_color, color_docs[i].data(),
                    reinterpret_cast<void*>(static_cast<std::uintptr_t>(i))};
     return defs;
 }();
@@ -119,4 +152,6 @@ int exec_colors(PyObject* module) {
 
 }  // namespace
 
-KORVEX_MODULE(colors, exec_colors)
+KORVEX_MODULE(colors, exec_colors,
+              "The palette of 152 named colours: colors.AliceBlue, colors.Red, ...\n\n"
+              "colors is the Colors instance made at import.")

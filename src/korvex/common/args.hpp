@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "korvex/common/errors.hpp"
+#include "korvex/common/fixed_string.hpp"
 #include "korvex/common/python.hpp"
 
 namespace korvex {
@@ -21,14 +22,28 @@ struct Signature {
     const char* name;
     std::array<const char*, N> params;
     std::size_t required;
+    // How the documentation writes the default of each optional parameter
+    // (null for required ones); the parser itself leaves an omitted one null.
+    std::array<const char*, N> defaults{};
 
     // The same signature with only the first `count` parameters required.
-    constexpr Signature with_required(std::size_t count) const { return {name, params, count}; }
+    constexpr Signature with_required(std::size_t count) const { return {name, params, count, defaults}; }
+
+    // The same signature with the last parameters optional, one default text
+    // each: signature("__init__", "r", "g", "b", "a").with_defaults("255").
+    template <class... Texts>
+    constexpr Signature with_defaults(Texts... texts) const {
+        static_assert(sizeof...(Texts) >= 1 && sizeof...(Texts) <= N, "one default per optional parameter");
+        Signature result{name, params, N - sizeof...(Texts), defaults};
+        const char* given[] = {texts...};
+        for (std::size_t i = 0; i < sizeof...(Texts); ++i) result.defaults[result.required + i] = given[i];
+        return result;
+    }
 };
 
 template <class... Names>
 constexpr Signature<sizeof...(Names)> signature(const char* name, Names... params) {
-    return {name, {params...}, sizeof...(Names)};
+    return {name, {params...}, sizeof...(Names), {}};
 }
 
 // Count error: "f() takes exactly 1 positional argument (0 given)".
@@ -108,10 +123,157 @@ inline bool parse(const Signature<N>& sig, PyObject* const* args, Py_ssize_t nar
 
 using FastcallFunction = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 
+// --- docstrings ------------------------------------------------------------------------
+//
+// help() and inspect.signature read a builtin's parameters from the head of
+// its docstring, "name($self, a, b=1)\n--\n\n", followed by the text. The
+// head is written at compile time from the Signature the parser uses, so the
+// documented names are the accepted names.
+
+// Whether the documented callable receives the object it is looked up on:
+// methods and module functions do ($self, which inspect drops once bound),
+// static methods and constructors do not.
+enum class Receiver { none, self };
+
+namespace detail {
+
+// Counts (out null) or writes the characters given to it.
+struct TextWriter {
+    // help() prints docstrings as they are, so prose is folded here.
+    static constexpr std::size_t width = 72;
+
+    char* out;
+    std::size_t size = 0;
+    std::size_t column = 0;
+    bool line_has_text = false;  // more than spaces since the last line break
+    bool space_pending = false;
+
+    constexpr void put(char c) {
+        if (out != nullptr) out[size] = c;
+        ++size;
+        column = c == '\n' ? 0 : column + 1;
+        line_has_text = c != '\n' && (line_has_text || c != ' ');
+    }
+    constexpr void put(const char* text) {
+        while (*text != '\0') put(*text++);
+    }
+    // Writes prose folded at `width` columns: a space between two words
+    // becomes a line break where the next word would pass the margin; line
+    // breaks in the text are kept, and so are spaces that indent a line (a
+    // formula set apart). Consecutive calls continue the same paragraph, and
+    // text glued to the previous call stays glued.
+    constexpr void put_folded(const char* text) {
+        while (*text != '\0') {
+            if (*text == ' ' && !line_has_text) {
+                put(*text++);
+                continue;
+            }
+            if (*text == '\n' || *text == ' ') {
+                if (*text == '\n') put('\n');
+                space_pending = *text == ' ';
+                ++text;
+                continue;
+            }
+            std::size_t length = 0;
+            while (text[length] != '\0' && text[length] != ' ' && text[length] != '\n') ++length;
+            if (space_pending && column > 0) put(column + 1 + length > width ? '\n' : ' ');
+            space_pending = false;
+            for (std::size_t i = 0; i < length; ++i) put(text[i]);
+            text += length;
+        }
+    }
+};
+
+// The folded copy of the text that `Text` (a captureless lambda) returns.
+template <class Text>
+constexpr auto fold(Text) {
+    constexpr const char* source = Text{}();
+    constexpr std::size_t size = [] {
+        TextWriter counter{nullptr};
+        counter.put_folded(source);
+        return counter.size + 1;
+    }();
+    std::array<char, size> text{};
+    TextWriter writer{text.data()};
+    writer.put_folded(source);
+    writer.put('\0');
+    return text;
+}
+
+// Writes name(params)\n--\n\ndoc and the terminating zero; returns the size.
+template <std::size_t N>
+constexpr std::size_t write_documented(char* out, const char* name, const Signature<N>& sig, Receiver receiver,
+                                       const char* doc) {
+    TextWriter text{out};
+    text.put(name);
+    text.put('(');
+    if (receiver == Receiver::self) text.put(N == 0 ? "$self" : "$self, ");
+    for (std::size_t i = 0; i < N; ++i) {
+        if (i > 0) text.put(", ");
+        text.put(sig.params[i]);
+        if (i >= sig.required) {
+            text.put('=');
+            text.put(sig.defaults[i] != nullptr ? sig.defaults[i] : "None");
+        }
+    }
+    text.put(")\n--\n\n");
+    text.put_folded(doc);
+    text.put('\0');
+    return text.size;
+}
+
+// `Text` is a captureless lambda returning the doc text, so that the text
+// may come from a template argument or from a constexpr descriptor.
+template <const auto& sig, Receiver receiver, FixedString name, class Text>
+constexpr auto build_documented(Text) {
+    constexpr const char* doc = Text{}();
+    constexpr const char* shown = name.value[0] != '\0' ? name.value : sig.name;
+    constexpr std::size_t size = write_documented(nullptr, shown, sig, receiver, doc);
+    std::array<char, size> text{};
+    write_documented(text.data(), shown, sig, receiver, doc);
+    return text;
+}
+
+}  // namespace detail
+
+// The docstring of the callable that parses with `sig`, a static array:
+// documented<sig, "Does this.">.data(). `name` replaces the signature's name
+// where the callable is known by another (a class and its __init__).
+template <const auto& sig, FixedString doc, Receiver receiver = Receiver::self, FixedString name = "">
+inline constexpr auto documented = detail::build_documented<sig, receiver, name>([] { return doc.value; });
+
+// The same for a text held by a constexpr descriptor:
+//     static constexpr auto doc = documented_by<sig>([] { return entry.doc; });
+template <const auto& sig, Receiver receiver = Receiver::self, class Text>
+constexpr auto documented_by(Text text) {
+    return detail::build_documented<sig, receiver, "">(text);
+}
+
+// A docstring without a signature (modules, properties, and classes whose
+// constructor parses by hand), folded: docstring<"The width, an int.">.data().
+template <FixedString text>
+inline constexpr auto docstring = detail::fold([] { return text.value; });
+
+// The same for a text held by a constexpr descriptor.
+template <class Text>
+constexpr auto docstring_by(Text text) {
+    return detail::fold(text);
+}
+
 // A method-table entry for a METH_FASTCALL | METH_KEYWORDS function.
-inline PyMethodDef fastcall_method(const char* name, FastcallFunction function, int extra_flags = 0) {
+inline PyMethodDef fastcall_method(const char* name, FastcallFunction function, int extra_flags = 0,
+                                   const char* doc = nullptr) {
     return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function)),
-            METH_FASTCALL | METH_KEYWORDS | extra_flags, nullptr};
+            METH_FASTCALL | METH_KEYWORDS | extra_flags, doc};
+}
+
+// The same entry named and documented from the signature it parses with:
+//     korvex::fastcall_method<sadd_sig, "Sets self to new_vec + old_vec.">(method_sadd)
+// Static methods (METH_STATIC in `extra_flags`) are documented without $self.
+template <const auto& sig, FixedString doc, int extra_flags = 0>
+PyMethodDef fastcall_method(FastcallFunction function) {
+    constexpr Receiver receiver = (extra_flags & METH_STATIC) != 0 ? Receiver::none : Receiver::self;
+    return fastcall_method(sig.name, function, extra_flags, documented<sig, doc, receiver>.data());
 }
 
 // A method or property table sized by the compiler, with the all-zero entry

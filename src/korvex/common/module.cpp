@@ -124,6 +124,7 @@ PyModuleDef definition = {
 PyObject* init_module(const ModuleInfo& info) {
     module_info = &info;
     definition.m_name = info.full_name;
+    definition.m_doc = info.doc;
     return PyModuleDef_Init(&definition);
 }
 

@@ -1,6 +1,6 @@
 // Module creation and exec. Every extension module of the package declares
 //
-//     KORVEX_MODULE(vector2, exec_vector2)
+//     KORVEX_MODULE(vector2, exec_vector2, "The two-component vector ...")
 //
 // where exec_vector2 publishes the module's types and binds the types it uses.
 // The scaffolding around it is the same for all: one interpreter per process,
@@ -8,6 +8,7 @@
 // dotted name, and __test__ at the end.
 #pragma once
 
+#include "korvex/common/args.hpp"
 #include "korvex/common/python.hpp"
 
 namespace korvex {
@@ -18,6 +19,7 @@ struct ModuleInfo {
     const char* short_name;  // "vector2"
     const char* full_name;   // "korvex.vector2.vector2"
     ExecBody exec;
+    const char* doc = nullptr;  // the module's docstring (KORVEX_MODULE requires one)
 };
 
 // Returns the module definition for multi-phase initialisation.
@@ -28,8 +30,9 @@ PyObject* this_module();
 
 }  // namespace korvex
 
-#define KORVEX_MODULE(name, exec_body)                                                     \
-    PyMODINIT_FUNC PyInit_##name() {                                                       \
-        static const ::korvex::ModuleInfo info{#name, "korvex." #name "." #name, exec_body}; \
-        return ::korvex::init_module(info);                                                \
+#define KORVEX_MODULE(name, exec_body, doc)                                                              \
+    PyMODINIT_FUNC PyInit_##name() {                                                                     \
+        static const ::korvex::ModuleInfo info{#name, "korvex." #name "." #name, exec_body,              \
+                                               ::korvex::docstring<doc>.data()};                         \
+        return ::korvex::init_module(info);                                                              \
     }

@@ -12,8 +12,8 @@ namespace korvex {
 
 namespace {
 
-constexpr const char* private_reduce = "__reduce_korvex__";
-constexpr const char* private_setstate = "__setstate_korvex__";
+constexpr const char* private_reduce = reduce_sig.name;
+constexpr const char* private_setstate = setstate_sig.name;
 
 // The name of the switch that would enable pickling of structure members.
 #define KORVEX_PICKLE_SWITCH "the build option KORVEX_PICKLE_STRUCTS"
@@ -27,9 +27,6 @@ constexpr const char* refusal_message() {
     else
         return "self._raw cannot be converted to a Python object for pickling";
 }
-
-constexpr auto reduce_sig = signature("__reduce_korvex__");
-constexpr auto setstate_sig = signature("__setstate_korvex__", "__pyx_state");
 
 // Whether `name` resolves on `type` to the attribute that `object` defines.
 int inherits_from_object(PyTypeObject* type, const char* name) {

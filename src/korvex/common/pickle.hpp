@@ -23,6 +23,10 @@ PyObject* refuse_reduce(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
 template <PickleRefusal kind>
 PyObject* refuse_setstate(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
 
+// The hooks' signatures, shared by their parsers and their docstrings.
+inline constexpr auto reduce_sig = signature("__reduce_korvex__");
+inline constexpr auto setstate_sig = signature("__setstate_korvex__", "__pyx_state");
+
 // Moves the private hooks into place; called by publish_type.
 int install_pickling(PyTypeObject* type);
 
@@ -40,6 +44,11 @@ PyObject* apply_stateless_state(PyObject* self, PyObject* state);
 }  // namespace korvex
 
 // The two method-table entries of a type that refuses pickling.
-#define KORVEX_PICKLE_REFUSAL(kind)                                                          \
-    ::korvex::fastcall_method("__reduce_korvex__", ::korvex::refuse_reduce<kind>),           \
-        ::korvex::fastcall_method("__setstate_korvex__", ::korvex::refuse_setstate<kind>)
+#define KORVEX_PICKLE_REFUSAL(kind)                                                                        \
+    ::korvex::fastcall_method<::korvex::reduce_sig,                                                       \
+                              "Refuses pickling: always raises TypeError.\n\n"                            \
+                              "The object's state is a native structure without a pickled form; this "  \
+                              "also refuses copy.copy unless the class has its own copy methods.">(      \
+        ::korvex::refuse_reduce<kind>),                                                                    \
+        ::korvex::fastcall_method<::korvex::setstate_sig, "Refuses unpickling: always raises TypeError.">( \
+            ::korvex::refuse_setstate<kind>)

@@ -7,9 +7,14 @@
 
 namespace korvex {
 
-// A property-table entry; without a setter the property is read-only.
-constexpr PyGetSetDef property(const char* name, getter get, setter set = nullptr) {
-    return {name, get, set, nullptr, nullptr};
+// A property-table entry; without a setter the property is read-only. The
+// docstring's first line says what the property is, the rest what assigning
+// or deleting does.
+constexpr PyGetSetDef property(const char* name, getter get, setter set, const char* doc) {
+    return {name, get, set, doc, nullptr};
+}
+constexpr PyGetSetDef property(const char* name, getter get, const char* doc) {
+    return {name, get, nullptr, doc, nullptr};
 }
 
 namespace detail {

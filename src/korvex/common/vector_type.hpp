@@ -11,6 +11,7 @@
 //         static constexpr auto swizzles;          swizzle words, in class order
 //         static constexpr bool has_data, has_cross;
 //         static constexpr auto cross;             Struct(Struct, Struct), with has_cross
+//         static constexpr const char* doc;        class docstring, "Vector2(*args)\n--\n\n..."
 //     };
 //
 // The types are final and not tracked by the collector; released instances go
@@ -20,6 +21,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "korvex/common/args.hpp"
@@ -52,6 +54,15 @@ struct FromComponents<Impl, Arg, std::index_sequence<I...>> {
         return Impl::box(data);
     }
 };
+
+// The signature of a function taking one argument per component, named by
+// the components' letters.
+template <std::size_t N>
+constexpr Signature<N> components_signature(const char* name, const std::array<std::array<char, 2>, N>& letters) {
+    Signature<N> sig{name, {}, N, {}};
+    for (std::size_t i = 0; i < N; ++i) sig.params[i] = letters[i].data();
+    return sig;
+}
 
 template <class T, std::size_t... Sizes>
 constexpr auto concat(const std::array<T, Sizes>&... parts) {
@@ -373,11 +384,23 @@ private:
 
     using Slots = VectorSlots<Object>;
 
+    // The signatures, shared by the parsers and the docstrings.
+    template <FixedString Name>
+    static constexpr auto no_args_sig = signature(Name.value);
+    template <FixedString Name>
+    static constexpr auto other_sig = signature(Name.value, "other");
+    static constexpr auto deepcopy_sig = signature("__deepcopy__", "memo");
+    static constexpr auto sadd_sig = signature("sadd", "new_vec", "old_vec");
+    static constexpr auto own_sig = signature(Traits::own_factory, "other");
+    static constexpr auto ints_sig = detail::components_signature("from_ints", component_names);
+    static constexpr auto floats_sig = detail::components_signature("from_floats", component_names);
+    static constexpr auto scalars_sig = detail::components_signature(Traits::components_factory, component_names);
+
     // A method that calls the slot `Member` of native_slots with the dispatch
     // flag set; the slot is a constant, so the call is direct.
     template <FixedString Name, PyObject* (*Slots::*Member)(Object*, int)>
     static PyObject* method_no_args(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        if (!parse(signature(Name.value), args, nargs, kwnames)) return nullptr;
+        if (!parse(no_args_sig<Name>, args, nargs, kwnames)) return nullptr;
         constexpr auto slot = native_slots.*Member;
         return slot(as_object(self), 1);
     }
@@ -385,7 +408,7 @@ private:
     template <FixedString Name, double (*Slots::*Member)(Object*, Object*, int)>
     static PyObject* method_measure(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
         Object* other = nullptr;
-        if (!parse(signature(Name.value, "other"), args, nargs, kwnames, typed(other, &type))) return nullptr;
+        if (!parse(other_sig<Name>, args, nargs, kwnames, typed(other, &type))) return nullptr;
         constexpr auto slot = native_slots.*Member;
         return PyFloat_FromDouble(slot(as_object(self), other, 1));
     }
@@ -394,47 +417,39 @@ private:
         requires Traits::has_cross
     {
         Object* other = nullptr;
-        if (!parse(signature("cross", "other"), args, nargs, kwnames, typed(other, &type))) return nullptr;
+        if (!parse(other_sig<"cross">, args, nargs, kwnames, typed(other, &type))) return nullptr;
         return slot_cross(as_object(self), other, 1);
     }
 
     static PyObject* method_deepcopy(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
         PyObject* memo = nullptr;
-        if (!parse(signature("__deepcopy__", "memo"), args, nargs, kwnames, memo)) return nullptr;
+        if (!parse(deepcopy_sig, args, nargs, kwnames, memo)) return nullptr;
         return native_slots.copy(as_object(self), 1);
     }
 
     static PyObject* method_sadd(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
         Object *new_vec = nullptr, *old_vec = nullptr;
-        if (!parse(signature("sadd", "new_vec", "old_vec"), args, nargs, kwnames, typed(new_vec, &type),
-                   typed(old_vec, &type)))
+        if (!parse(sadd_sig, args, nargs, kwnames, typed(new_vec, &type), typed(old_vec, &type)))
             return nullptr;
         slot_sadd(as_object(self), new_vec, old_vec);
         Py_RETURN_NONE;
     }
 
-    static constexpr Signature<N> components_signature(const char* name) {
-        Signature<N> sig{name, {}, N};
-        for (std::size_t i = 0; i < N; ++i) sig.params[i] = component_names[i].data();
-        return sig;
-    }
-
     // The factories convert every argument first, so a failure creates nothing.
     static PyObject* factory_own(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
         Object* other = nullptr;
-        if (!parse(signature(Traits::own_factory, "other"), args, nargs, kwnames, typed(other, &type))) return nullptr;
+        if (!parse(own_sig, args, nargs, kwnames, typed(other, &type))) return nullptr;
         return box(other->data);
     }
     template <FixedString Name, PyObject* (*From)(PyObject*), PyTypeObject* Kind>
     static PyObject* factory_sequence(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
         PyObject* other = nullptr;
-        if (!parse(signature(Name.value, "other"), args, nargs, kwnames, exactly(other, Kind))) return nullptr;
+        if (!parse(other_sig<Name>, args, nargs, kwnames, exactly(other, Kind))) return nullptr;
         return From(other);
     }
 
-    static bool parse_components(const char* name, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+    static bool parse_components(const Signature<N>& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                                  PyObject* (&values)[N]) {
-        const Signature<N> sig = components_signature(name);
         if (kwnames == nullptr && static_cast<std::size_t>(nargs) == N) {
             for (std::size_t i = 0; i < N; ++i) values[i] = args[i];
             return true;
@@ -447,10 +462,10 @@ private:
     // narrowed to single precision whatever the storage, or the storage's own
     // conversion) before it is stored.
     template <class Value, bool (*Convert)(PyObject*, Value&)>
-    static PyObject* factory_components(const char* name, PyObject* const* args, Py_ssize_t nargs,
+    static PyObject* factory_components(const Signature<N>& sig, PyObject* const* args, Py_ssize_t nargs,
                                         PyObject* kwnames) {
         PyObject* values[N];
-        if (!parse_components(name, args, nargs, kwnames, values)) return nullptr;
+        if (!parse_components(sig, args, nargs, kwnames, values)) return nullptr;
         Struct data{};
         for (std::size_t i = 0; i < N; ++i) {
             Value value;
@@ -460,58 +475,128 @@ private:
         return box(data);
     }
     static PyObject* factory_ints(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        return factory_components<int, to_int32>("from_ints", args, nargs, kwnames);
+        return factory_components<int, to_int32>(ints_sig, args, nargs, kwnames);
     }
     static PyObject* factory_floats(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        return factory_components<float, to_float>("from_floats", args, nargs, kwnames);
+        return factory_components<float, to_float>(floats_sig, args, nargs, kwnames);
     }
     static PyObject* factory_scalars(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        return factory_components<Scalar, to_scalar>(Traits::components_factory, args, nargs, kwnames);
+        return factory_components<Scalar, to_scalar>(scalars_sig, args, nargs, kwnames);
     }
 
-    template <Fastcall Function>
-    static PyMethodDef method(const char* name, int extra_flags = 0) {
-        return fastcall_method(name, Function, extra_flags);
+    // Where the storage precision matters, the docstrings say "the vector's
+    // precision": single for Vector2 and Vector3, double for Vector4.
+    template <const auto& sig, FixedString doc, Fastcall Function>
+    static PyMethodDef method() {
+        return fastcall_method<sig, doc>(Function);
     }
-    template <FixedString Name, auto Member>
+    template <const auto& sig, FixedString doc, Fastcall Function>
+    static PyMethodDef factory() {
+        return fastcall_method<sig, doc, METH_STATIC>(Function);
+    }
+    template <FixedString Name, auto Member, FixedString doc>
     static PyMethodDef no_args() {
-        return method<method_no_args<Name, Member>>(Name.value);
+        return method<no_args_sig<Name>, doc, method_no_args<Name, Member>>();
     }
-    template <FixedString Name, auto Member>
+    template <FixedString Name, auto Member, FixedString doc>
     static PyMethodDef measure() {
-        return method<method_measure<Name, Member>>(Name.value);
+        return method<other_sig<Name>, doc, method_measure<Name, Member>>();
+    }
+    template <FixedString Name, PyObject* (*From)(PyObject*), PyTypeObject* Kind, FixedString doc>
+    static PyMethodDef from_sequence() {
+        return factory<other_sig<Name>, doc, factory_sequence<Name, From, Kind>>();
     }
 
     static auto make_methods() {
         const auto common = std::to_array<PyMethodDef>({
-            no_args<"to_normalized", &Slots::to_normalized>(),
-            no_args<"get_normalized", &Slots::get_normalized>(),
-            no_args<"to_round", &Slots::to_round>(),
-            no_args<"get_round", &Slots::get_round>(),
-            no_args<"to_abs", &Slots::to_abs>(),
-            no_args<"get_abs", &Slots::get_abs>(),
-            no_args<"to_neg", &Slots::to_neg>(),
-            no_args<"get_neg", &Slots::get_neg>(),
-            no_args<"get_tuple", &Slots::get_tuple>(),
-            no_args<"get_int_tuple", &Slots::get_int_tuple>(),
-            no_args<"get_rounded_tuple", &Slots::get_rounded_tuple>(),
-            no_args<"copy", &Slots::copy>(),
-            no_args<"__copy__", &Slots::copy>(),
-            method<method_deepcopy>("__deepcopy__"),
-            method<method_sadd>("sadd"),
-            measure<"distance_to", &Slots::distance_to>(),
-            measure<"distance_squared_to", &Slots::distance_squared_to>(),
-            measure<"dot", &Slots::dot>(),
-            method<factory_own>(Traits::own_factory, METH_STATIC),
-            method<factory_sequence<"from_tuple", cfrom_tuple, &PyTuple_Type>>("from_tuple", METH_STATIC),
-            method<factory_sequence<"from_list", cfrom_list, &PyList_Type>>("from_list", METH_STATIC),
-            method<factory_ints>("from_ints", METH_STATIC),
-            method<factory_floats>("from_floats", METH_STATIC),
-            method<factory_scalars>(Traits::components_factory, METH_STATIC),
+            no_args<"to_normalized", &Slots::to_normalized,
+                    "Scales self to length 1 in place and returns self.\n\n"
+                    "The scale factor is computed in double precision. A zero vector stays zero; "
+                    "no error is raised.">(),
+            no_args<"get_normalized", &Slots::get_normalized,
+                    "Returns a new vector of length 1 in the direction of self.\n\n"
+                    "A zero vector gives a zero vector; no error is raised. self is unchanged.">(),
+            no_args<"to_round", &Slots::to_round,
+                    "Rounds every component half away from zero, in place; returns self.\n\n"
+                    "2.5 becomes 3.0 and -2.5 becomes -3.0 (not Python's round-half-even).">(),
+            no_args<"get_round", &Slots::get_round,
+                    "Returns a new vector with every component rounded half away from zero.\n\n"
+                    "2.5 gives 3.0 and -2.5 gives -3.0. self is unchanged.">(),
+            no_args<"to_abs", &Slots::to_abs, "Clears the sign of every component in place; returns self.">(),
+            no_args<"get_abs", &Slots::get_abs,
+                    "Returns a new vector of the absolute values of the components.">(),
+            no_args<"to_neg", &Slots::to_neg,
+                    "Flips the sign of every component in place; returns self.\n\n0.0 becomes -0.0.">(),
+            no_args<"get_neg", &Slots::get_neg,
+                    "Returns a new vector with every sign flipped (the same as -self).">(),
+            no_args<"get_tuple", &Slots::get_tuple, "Returns the components as a new tuple of floats.">(),
+            no_args<"get_int_tuple", &Slots::get_int_tuple,
+                    "Returns the components truncated toward zero, as a new tuple of ints.\n\n"
+                    "Raises OverflowError for a component outside the 32-bit integer range (infinities "
+                    "included) and ValueError for NaN.">(),
+            no_args<"get_rounded_tuple", &Slots::get_rounded_tuple,
+                    "Returns the components rounded half away from zero, as a tuple of ints.\n\n"
+                    "2.5 gives 3, not Python's even rounding. Raises OverflowError for a component outside "
+                    "the 32-bit integer range (infinities included) and ValueError for NaN.">(),
+            no_args<"copy", &Slots::copy, "Returns a new vector equal to self.">(),
+            no_args<"__copy__", &Slots::copy, "Returns a new vector equal to self (for copy.copy).">(),
+            method<deepcopy_sig,
+                   "Returns a new vector equal to self (for copy.deepcopy).\n\n"
+                   "memo is required and ignored.",
+                   method_deepcopy>(),
+            method<sadd_sig,
+                   "Sets self to new_vec + old_vec in place and returns None.\n\n"
+                   "Both must be vectors of this type (TypeError otherwise); self may be one of them. "
+                   "The sum is in the vector's precision.",
+                   method_sadd>(),
+            measure<"distance_to", &Slots::distance_to,
+                    "Returns the Euclidean distance from self to other, as a float.\n\n"
+                    "other must be a vector of this type (TypeError otherwise).">(),
+            measure<"distance_squared_to", &Slots::distance_squared_to,
+                    "Returns the squared distance from self to other, as a float.\n\n"
+                    "No square root is taken. "
+                    "other must be a vector of this type (TypeError otherwise).">(),
+            measure<"dot", &Slots::dot,
+                    "Returns the dot product of self and other, as a float.\n\n"
+                    "other must be a vector of this type (TypeError otherwise).">(),
+            factory<own_sig,
+                    "Returns a new vector equal to other.\n\n"
+                    "other must be a vector of this type (TypeError otherwise).",
+                    factory_own>(),
+            from_sequence<"from_tuple", cfrom_tuple, &PyTuple_Type,
+                          "Returns a new vector from the first items of a tuple.\n\n"
+                          "other must be exactly a tuple (TypeError otherwise, subclasses too) with at least one "
+                          "item per component; later items are ignored, a shorter tuple raises IndexError. "
+                          "Items convert by the float protocol.">(),
+            from_sequence<"from_list", cfrom_list, &PyList_Type,
+                          "Returns a new vector from the first items of a list.\n\n"
+                          "other must be exactly a list (TypeError otherwise, subclasses too) with at least one "
+                          "item per component; later items are ignored, a shorter list raises IndexError. "
+                          "Items convert by the float protocol.">(),
+            factory<ints_sig,
+                    "Returns a new vector from integers.\n\n"
+                    "Each argument is converted to a 32-bit int first (a float is truncated toward zero); "
+                    "OverflowError outside that range. Nothing is created when one fails.",
+                    factory_ints>(),
+            factory<floats_sig,
+                    "Returns a new vector from numbers rounded to single precision.\n\n"
+                    "Each argument converts by the float protocol and is rounded to the nearest "
+                    "single-precision float, whatever the vector's own precision.",
+                    factory_floats>(),
+            factory<scalars_sig,
+                    "Returns a new vector from numbers.\n\n"
+                    "Each argument converts by the float protocol (TypeError for a string, OverflowError for "
+                    "an int too large for a double) and is stored in the vector's precision.",
+                    factory_scalars>(),
             KORVEX_PICKLE_REFUSAL(PickleRefusal::VectorData),
         });
         std::array<PyMethodDef, Traits::has_cross ? 1 : 0> extras{};
-        if constexpr (Traits::has_cross) extras[0] = method<method_cross>("cross");
+        if constexpr (Traits::has_cross)
+            extras[0] = method<other_sig<"cross">,
+                               "Returns the cross product self x other, as a new vector.\n\n"
+                               "other must be a vector of this type (TypeError otherwise). Computed in single "
+                               "precision.",
+                               method_cross>();
         return detail::concat(common, extras, std::array<PyMethodDef, 1>{PyMethodDef{nullptr, nullptr, 0, nullptr}});
     }
 
@@ -593,10 +678,33 @@ private:
         return 0;
     }
 
+    // --- property docstrings ---------------------------------------------------------
+
+    static constexpr const char* storage_rule =
+        std::is_same_v<Scalar, float> ? "rounded to single precision" : "kept in double precision";
+
+    // "The x component ...", one docstring per letter (a text longer than the
+    // buffer does not compile).
+    static constexpr std::size_t component_doc_capacity = 200;
+    static constexpr auto component_docs = [] {
+        std::array<std::array<char, component_doc_capacity>, N> docs{};
+        for (std::size_t i = 0; i < N; ++i) {
+            detail::TextWriter text{docs[i].data()};
+            text.put("The ");
+            text.put(component_names[i].data());
+            text.put(" component, a float.\n\n");
+            text.put_folded("Assigning converts any number by the float protocol (");
+            text.put_folded(storage_rule);
+            text.put_folded("); deleting raises NotImplementedError.");
+            text.put('\0');
+        }
+        return docs;
+    }();
+
     template <std::size_t... I>
     static constexpr auto component_getsets(std::index_sequence<I...>) {
-        return std::array<PyGetSetDef, N>{
-            PyGetSetDef{component_names[I].data(), get_component<I>, set_component<I>, nullptr, nullptr}...};
+        return std::array<PyGetSetDef, N>{PyGetSetDef{component_names[I].data(), get_component<I>, set_component<I>,
+                                                      component_docs[I].data(), nullptr}...};
     }
     template <std::size_t... W>
     static constexpr auto swizzle_getsets(std::index_sequence<W...>) {
@@ -605,7 +713,14 @@ private:
     }
     static constexpr auto data_getsets() {
         if constexpr (Traits::has_data)
-            return std::array<PyGetSetDef, 1>{PyGetSetDef{"data", get_data, set_data, nullptr, nullptr}};
+            return std::array<PyGetSetDef, 1>{PyGetSetDef{
+                "data", get_data, set_data,
+                docstring<"The components as a new dict, {'x': x, 'y': y}.\n\n"
+                          "Assigning takes any mapping holding every component's letter (ValueError when one "
+                          "is missing, TypeError for a value that is no mapping); every value is converted "
+                          "before any is stored.">
+                    .data(),
+                nullptr}};
         else
             return std::array<PyGetSetDef, 0>{};
     }
@@ -614,7 +729,11 @@ private:
     static inline auto getsets = detail::concat(
         component_getsets(std::make_index_sequence<N>{}), data_getsets(),
         swizzle_getsets(std::make_index_sequence<Traits::swizzles.size()>{}),
-        std::array<PyGetSetDef, 1>{PyGetSetDef{"length", get_length, nullptr, nullptr, nullptr}},
+        std::array<PyGetSetDef, 1>{PyGetSetDef{"length", get_length, nullptr,
+                                               docstring<"The Euclidean length, a float (read-only).\n\n"
+                                                         "Computed in the vector's precision.">
+                                                   .data(),
+                                               nullptr}},
         std::array<PyGetSetDef, 1>{PyGetSetDef{nullptr, nullptr, nullptr, nullptr, nullptr}});
 
     // --- operators ---------------------------------------------------------------------

@@ -70,10 +70,11 @@ void tp_dealloc(PyObject* self) {
 // against overflow, so the pixels are allocated here with raylib's own
 // allocator (UnloadImage frees them with its counterpart) after the size is
 // checked.
+constexpr auto gen_color_sig = signature("gen_color", "width", "height");
+
 PyObject* method_gen_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject *width_arg = nullptr, *height_arg = nullptr;
-    if (!parse(signature("gen_color", "width", "height"), args, nargs, kwnames, width_arg, height_arg))
-        return nullptr;
+    if (!parse(gen_color_sig, args, nargs, kwnames, width_arg, height_arg)) return nullptr;
     int width, height;
     if (!korvex::to_int32(width_arg, width) || !korvex::to_int32(height_arg, height)) return nullptr;
     if (width <= 0 || height <= 0) {
@@ -100,7 +101,11 @@ PyObject* method_gen_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, P
 }
 
 auto methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method("gen_color", method_gen_color, METH_STATIC),
+    korvex::fastcall_method<gen_color_sig,
+                            "Returns a new Image of width by height opaque white RGBA pixels.\n\n"
+                            "The Image owns its pixels and frees them when it is freed. The sizes convert to "
+                            "32-bit ints; ValueError when one is not positive or the image exceeds 2 GiB.",
+                            METH_STATIC>(method_gen_color),
     KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::Unconvertible));
 
 // --- properties ---------------------------------------------------------------------
@@ -109,11 +114,16 @@ using korvex::get_integer;
 using korvex::property;
 
 auto getsets = korvex::terminated<PyGetSetDef>(
-    property("width", get_integer<&ImageObject::_raw, &Image::width>),
-    property("height", get_integer<&ImageObject::_raw, &Image::height>),
-    property("mipmaps", get_integer<&ImageObject::_raw, &Image::mipmaps>),
-    property("format", get_integer<&ImageObject::_raw, &Image::format>),
-    property("is_owner", korvex::get_flag<&ImageObject::is_owner>));
+    property("width", get_integer<&ImageObject::_raw, &Image::width>,
+             korvex::docstring<"The width in pixels, an int (read-only).">.data()),
+    property("height", get_integer<&ImageObject::_raw, &Image::height>,
+             korvex::docstring<"The height in pixels, an int (read-only).">.data()),
+    property("mipmaps", get_integer<&ImageObject::_raw, &Image::mipmaps>,
+             korvex::docstring<"The number of mipmap levels, an int (read-only).">.data()),
+    property("format", get_integer<&ImageObject::_raw, &Image::format>,
+             korvex::docstring<"The pixel format, one of raylib's PIXELFORMAT numbers (read-only).">.data()),
+    property("is_owner", korvex::get_flag<&ImageObject::is_owner>,
+             korvex::docstring<"True when this Image frees its pixels when it is freed (read-only).">.data()));
 
 PyTypeObject image_type = korvex::static_type({
     .name = "korvex.image.image.Image",
@@ -129,4 +139,4 @@ int exec_image(PyObject* module) { return korvex::publish_type(module, &image_ty
 
 }  // namespace
 
-KORVEX_MODULE(image, exec_image)
+KORVEX_MODULE(image, exec_image, "Image, a raylib image held in CPU memory.")

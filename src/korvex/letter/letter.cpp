@@ -85,4 +85,4 @@ int exec_letter(PyObject* module) {
 
 }  // namespace
 
-KORVEX_MODULE(letter, exec_letter)
+KORVEX_MODULE(letter, exec_letter, "GlyphInfo, a font glyph record of raylib together with its Image.")

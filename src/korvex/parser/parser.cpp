@@ -171,4 +171,9 @@ int exec_parser(PyObject* module) {
 
 }  // namespace
 
-KORVEX_MODULE(parser, exec_parser)
+KORVEX_MODULE(parser, exec_parser,
+              "Native parsers of vector2-, color- and rect-like values, for extensions.\n\n"
+              "The module has no Python functions. __pyx_capi__ holds parse_vector2_like, parse_color_like "
+              "and parse_rect_like: each takes one object (the package's own type, a tuple, a list or another "
+              "sequence) and returns the raylib structure by value; the caller must check for a pending "
+              "exception after every call.")

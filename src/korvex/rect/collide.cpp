@@ -196,35 +196,94 @@ decltype(auto) checked(PyObject*& target) {
 }
 
 // One collision entry: its name, the name of its parameter, what it accepts,
-// and the rule (1 or 0, or -1 with an exception set).
+// the rule (1 or 0, or -1 with an exception set) and the method's docstring
+// (its signature head is added from name and parameter).
 struct Collision {
     const char* name;
     const char* parameter;
     Accepts accepts;
     int (*rule)(RectObject* self, PyObject* arg);
+    const char* doc;
 };
 
-constexpr Collision collide_point{"collide_point", "point", Accepts::anything, point_numeric};
-constexpr Collision collide_point_vector2{"collide_point_vector2", "point", Accepts::vector2_or_none,
-                                          point_objects<Source::Attributes>};
-constexpr Collision collide_point_tuple{"collide_point_tuple", "point", Accepts::tuple_or_none,
-                                        point_objects<Source::Items>};
-constexpr Collision collide_point_list{"collide_point_list", "point", Accepts::list_or_none,
-                                       point_objects<Source::Items>};
-constexpr Collision collide_rect{"collide_rect", "other", Accepts::anything, rect_numeric};
-constexpr Collision collide_rect_vector4{"collide_rect_vector4", "other", Accepts::vector4_or_none,
-                                         rect_objects<Source::Attributes>};
-constexpr Collision collide_rect_rect{"collide_rect_rect", "other", Accepts::rect, rect_rect};
-constexpr Collision collide_rect_tuple{"collide_rect_tuple", "other", Accepts::tuple_or_none,
-                                       rect_objects<Source::Items>};
-constexpr Collision collide_rect_list{"collide_rect_list", "other", Accepts::list_or_none,
-                                      rect_objects<Source::Items>};
+// The shared sentences of the docstrings.
+#define KORVEX_POINT_RULE                                                                                  \
+    " A point (px, py) collides when\n\n"                                                                 \
+    "    x <= px <= right and y <= py <= bottom\n\n"                                                      \
+    "(right and bottom as the properties), so the border counts as inside. A rectangle of negative "    \
+    "width or height contains no point; NaN never collides."
+#define KORVEX_POINT_OBJECTS                                                                                \
+    "\n\nThe coordinates are compared as they are, with Python's <= (an int compares exactly; one that " \
+    "does not compare with a float raises TypeError); py is not read when px is outside."
+#define KORVEX_RECT_RULE                                                                                   \
+    " Another rectangle (ox, oy, ow, oh) collides when\n\n"                                               \
+    "    ox + ow > x and ox < right and oy + oh > y and oy < bottom\n\n"                                  \
+    "(right and bottom as the properties), so rectangles that share just an edge or a corner do not "   \
+    "collide. NaN never collides."
+#define KORVEX_RECT_OBJECTS                                                                                 \
+    "\n\nThe values are added and compared as they are, with Python's + and <, so ints stay ints."
+
+constexpr Collision collide_point{
+    "collide_point", "point", Accepts::anything, point_numeric,
+    "Returns True when the point lies in the rectangle, border included.\n\n"
+    "point is a Vector2, or a list or tuple of two numbers; anything else, other lengths included, "
+    "raises ValueError. The coordinates convert by the float protocol and are compared in double "
+    "precision." KORVEX_POINT_RULE};
+constexpr Collision collide_point_vector2{
+    "collide_point_vector2", "point", Accepts::vector2_or_none, point_objects<Source::Attributes>,
+    "Returns True when the Vector2 lies in the rectangle, border included.\n\n"
+    "point must be a Vector2 (TypeError otherwise; None raises AttributeError)." KORVEX_POINT_RULE
+        KORVEX_POINT_OBJECTS};
+constexpr Collision collide_point_tuple{
+    "collide_point_tuple", "point", Accepts::tuple_or_none, point_objects<Source::Items>,
+    "Returns True when the tuple (px, py) lies in the rectangle or on it.\n\n"
+    "point must be exactly a tuple (TypeError otherwise, subclasses too) of at least two items; later "
+    "items are ignored, fewer raise IndexError." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS};
+constexpr Collision collide_point_list{
+    "collide_point_list", "point", Accepts::list_or_none, point_objects<Source::Items>,
+    "Returns True when the list [px, py] lies in the rectangle or on it.\n\n"
+    "point must be exactly a list (TypeError otherwise, subclasses too) of at least two items; later "
+    "items are ignored, fewer raise IndexError." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS};
+constexpr Collision collide_rect{
+    "collide_rect", "other", Accepts::anything, rect_numeric,
+    "Returns True when the other rectangle overlaps this one.\n\n"
+    "other is a Rect, a Vector4 (x, y, width, height), or a list or tuple of four numbers; anything "
+    "else, other lengths included, raises ValueError. The values convert by the float protocol and are "
+    "compared in double precision." KORVEX_RECT_RULE};
+constexpr Collision collide_rect_vector4{
+    "collide_rect_vector4", "other", Accepts::vector4_or_none, rect_objects<Source::Attributes>,
+    "Returns True when the Vector4 (x, y, width, height) overlaps self.\n\n"
+    "other must be a Vector4 (TypeError otherwise; None raises AttributeError)." KORVEX_RECT_RULE
+        KORVEX_RECT_OBJECTS};
+constexpr Collision collide_rect_rect{
+    "collide_rect_rect", "other", Accepts::rect, rect_rect,
+    "Returns True when the Rect other overlaps this one.\n\n"
+    "other must be a Rect (TypeError otherwise, None included)." KORVEX_RECT_RULE
+    "\n\nSums and comparisons are in single precision, so at the last bit the answer may differ from "
+    "collide_rect."};
+constexpr Collision collide_rect_tuple{
+    "collide_rect_tuple", "other", Accepts::tuple_or_none, rect_objects<Source::Items>,
+    "Returns True when the tuple (x, y, width, height) overlaps self.\n\n"
+    "other must be exactly a tuple (TypeError otherwise, subclasses too) of at least four items; later "
+    "items are ignored, fewer raise IndexError." KORVEX_RECT_RULE KORVEX_RECT_OBJECTS};
+constexpr Collision collide_rect_list{
+    "collide_rect_list", "other", Accepts::list_or_none, rect_objects<Source::Items>,
+    "Returns True when the list [x, y, width, height] overlaps self.\n\n"
+    "other must be exactly a list (TypeError otherwise, subclasses too) of at least four items; later "
+    "items are ignored, fewer raise IndexError." KORVEX_RECT_RULE KORVEX_RECT_OBJECTS};
+
+#undef KORVEX_POINT_RULE
+#undef KORVEX_POINT_OBJECTS
+#undef KORVEX_RECT_RULE
+#undef KORVEX_RECT_OBJECTS
 
 // The slot and the method generated from a collision descriptor. The int slot
 // reports failure as 0 with the exception set.
 template <const Collision& entry>
 struct CollisionEntry {
     using Parameter = typename SlotParameter<entry.accepts>::type;
+    static constexpr auto sig = korvex::signature(entry.name, entry.parameter);
+    static constexpr auto doc = korvex::documented_by<sig>([] { return entry.doc; });
 
     static int slot(RectObject* self, Parameter* arg, int skip_dispatch) {
         korvex::Override found = korvex::find_override(self, skip_dispatch, entry.name, method);
@@ -235,7 +294,6 @@ struct CollisionEntry {
     }
 
     static PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        static constexpr auto sig = korvex::signature(entry.name, entry.parameter);
         PyObject* arg = nullptr;
         if (!korvex::parse(sig, args, nargs, kwnames, checked<entry.accepts>(arg))) return nullptr;
         const int result = slot(as_rect(self), reinterpret_cast<Parameter*>(arg), 1);
@@ -243,16 +301,18 @@ struct CollisionEntry {
         return PyBool_FromLong(result);
     }
 
-    static PyMethodDef definition() { return korvex::fastcall_method(entry.name, method); }
+    static PyMethodDef definition() { return korvex::fastcall_method(entry.name, method, 0, doc.data()); }
 };
 
 // --- query entries --------------------------------------------------------------------------
 
-// One query: its name, its body, and how an override's result is checked.
+// One query: its name, its body, how an override's result is checked, and
+// the method's docstring.
 struct Query {
     const char* name;
     PyObject* (*body)(RectObject* self);
     PyObject* (*convert_override)(PyObject* result);
+    const char* doc;
 };
 
 PyObject* width_of(RectObject* self) { return PyFloat_FromDouble(self->_raw.width); }
@@ -271,13 +331,18 @@ PyObject* tuple_of(RectObject* self) {
 
 PyObject* vector4_or_none(PyObject* result) { return korvex::override_instance_or_none(result, vector4_class.type); }
 
-constexpr Query get_width{"get_width", width_of, korvex::override_result};
-constexpr Query get_height{"get_height", height_of, korvex::override_result};
-constexpr Query get_vector4{"get_vector4", vector4_of, vector4_or_none};
-constexpr Query get_tuple{"get_tuple", tuple_of, korvex::override_tuple_or_none};
+constexpr Query get_width{"get_width", width_of, korvex::override_result, "Returns the width, a float."};
+constexpr Query get_height{"get_height", height_of, korvex::override_result, "Returns the height, a float."};
+constexpr Query get_vector4{"get_vector4", vector4_of, vector4_or_none,
+                            "Returns a new Vector4 (x, y, width, height)."};
+constexpr Query get_tuple{"get_tuple", tuple_of, korvex::override_tuple_or_none,
+                          "Returns a new tuple (x, y, width, height) of floats."};
 
 template <const Query& entry>
 struct QueryEntry {
+    static constexpr auto sig = korvex::signature(entry.name);
+    static constexpr auto doc = korvex::documented_by<sig>([] { return entry.doc; });
+
     static PyObject* slot(RectObject* self, int skip_dispatch) {
         korvex::Override found = korvex::find_override(self, skip_dispatch, entry.name, method);
         if (found.failed()) return nullptr;
@@ -286,12 +351,11 @@ struct QueryEntry {
     }
 
     static PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        static constexpr auto sig = korvex::signature(entry.name);
         if (!korvex::parse(sig, args, nargs, kwnames)) return nullptr;
         return slot(as_rect(self), 1);
     }
 
-    static PyMethodDef definition() { return korvex::fastcall_method(entry.name, method); }
+    static PyMethodDef definition() { return korvex::fastcall_method(entry.name, method, 0, doc.data()); }
 };
 
 // The method table, in class order, from the descriptors.

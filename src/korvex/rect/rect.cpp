@@ -220,28 +220,56 @@ int set_center(PyObject* self, PyObject* value, void*) {
 }
 
 template <float Rectangle::* member>
-constexpr PyGetSetDef field(const char* name) {
-    return korvex::property(name, get_field<member>, set_field<member>);
+constexpr PyGetSetDef field(const char* name, const char* doc) {
+    return korvex::property(name, get_field<member>, set_field<member>, doc);
 }
 template <float Rectangle::* position, float Rectangle::* size, bool centre>
-constexpr PyGetSetDef edge(const char* name) {
-    return korvex::property(name, get_edge<position, size, centre>, set_edge<position, size, centre>);
+constexpr PyGetSetDef edge(const char* name, const char* doc) {
+    return korvex::property(name, get_edge<position, size, centre>, set_edge<position, size, centre>, doc);
 }
 
+// The shared sentences of the property docstrings.
+#define KORVEX_FIELD_RULE                                                                             \
+    "\n\nAssigning converts by the float protocol, rounded to single precision; deleting raises " \
+    "NotImplementedError."
+#define KORVEX_MOVE_RULE \
+    "\n\nAssigning moves the rectangle and keeps its size; deleting raises NotImplementedError."
+
 auto getsets = korvex::terminated<PyGetSetDef>(
-    field<&Rectangle::x>("x"),
-    field<&Rectangle::y>("y"),
-    field<&Rectangle::width>("w"),
-    field<&Rectangle::height>("h"),
-    field<&Rectangle::width>("width"),
-    field<&Rectangle::height>("height"),
-    field<&Rectangle::x>("left"),
-    field<&Rectangle::y>("top"),
-    edge<&Rectangle::x, &Rectangle::width, false>("right"),
-    edge<&Rectangle::y, &Rectangle::height, false>("bottom"),
-    edge<&Rectangle::x, &Rectangle::width, true>("centerx"),
-    edge<&Rectangle::y, &Rectangle::height, true>("centery"),
-    korvex::property("center", get_center, set_center));
+    field<&Rectangle::x>("x",
+                         korvex::docstring<"The left edge x, a float (the same as left)." KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::y>("y", korvex::docstring<"The top edge y, a float (the same as top); y grows downward."
+                                                KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::width>("w",
+                             korvex::docstring<"The width, a float (the same as width)." KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::height>("h",
+                              korvex::docstring<"The height, a float (the same as height)." KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::width>("width", korvex::docstring<"The width, a float; never checked, so it may be negative."
+                                                        KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::height>("height", korvex::docstring<"The height, a float; never checked, so it may be negative."
+                                                          KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::x>("left", korvex::docstring<"The left edge, a float (the same as x)." KORVEX_FIELD_RULE>.data()),
+    field<&Rectangle::y>("top", korvex::docstring<"The top edge, a float (the same as y)." KORVEX_FIELD_RULE>.data()),
+    edge<&Rectangle::x, &Rectangle::width, false>(
+        "right", korvex::docstring<"The right edge x + width, a float (summed in single precision)."
+                                   KORVEX_MOVE_RULE>.data()),
+    edge<&Rectangle::y, &Rectangle::height, false>(
+        "bottom", korvex::docstring<"The bottom edge y + height, a float (summed in single precision)."
+                                    KORVEX_MOVE_RULE>.data()),
+    edge<&Rectangle::x, &Rectangle::width, true>(
+        "centerx", korvex::docstring<"The horizontal centre x + width / 2, a float (in double precision)."
+                                     KORVEX_MOVE_RULE>.data()),
+    edge<&Rectangle::y, &Rectangle::height, true>(
+        "centery", korvex::docstring<"The vertical centre y + height / 2, a float (in double precision)."
+                                     KORVEX_MOVE_RULE>.data()),
+    korvex::property("center", get_center, set_center,
+                     korvex::docstring<"The centre, a new Vector2 (centerx, centery).\n\n"
+                                       "Assigning takes a Vector2 or anything indexable by 0 and 1, and moves the "
+                                       "rectangle so that its centre is there, keeping its size; deleting raises "
+                                       "NotImplementedError.">.data()));
+
+#undef KORVEX_FIELD_RULE
+#undef KORVEX_MOVE_RULE
 
 // --- sequence protocol, comparison, repr --------------------------------------------------
 
@@ -367,4 +395,5 @@ PyTypeObject rect_type = korvex::static_type({
 
 }  // namespace rect_impl
 
-KORVEX_MODULE(rect, rect_impl::exec_rect)
+KORVEX_MODULE(rect, rect_impl::exec_rect,
+              "Rect, the single-precision rectangle, with its collision tests.")

@@ -102,29 +102,43 @@ void tp_dealloc(PyObject* self) {
 
 // --- Python methods -----------------------------------------------------------------
 
+constexpr auto load_sig = signature("load", "file_name");
+constexpr auto load_from_image_sig = signature("load_from_image", "image");
+constexpr auto unload_sig = signature("unload");
+
 PyObject* method_load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject* file_name = nullptr;
-    if (!parse(signature("load", "file_name"), args, nargs, kwnames, file_name)) return nullptr;
+    if (!parse(load_sig, args, nargs, kwnames, file_name)) return nullptr;
     return slot_load(file_name);
 }
 
 PyObject* method_load_from_image(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     ImageObject* image = nullptr;
-    if (!parse(signature("load_from_image", "image"), args, nargs, kwnames, typed(image, image_class.type)))
-        return nullptr;
+    if (!parse(load_from_image_sig, args, nargs, kwnames, typed(image, image_class.type))) return nullptr;
     return slot_load_from_image(image->_raw);
 }
 
 PyObject* method_unload(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(signature("unload"), args, nargs, kwnames)) return nullptr;
+    if (!parse(unload_sig, args, nargs, kwnames)) return nullptr;
     slot_unload(as_texture(self));
     Py_RETURN_NONE;
 }
 
 auto methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method("load", method_load, METH_STATIC),
-    korvex::fastcall_method("load_from_image", method_load_from_image, METH_STATIC),
-    korvex::fastcall_method("unload", method_unload),
+    korvex::fastcall_method<load_sig,
+                            "Returns a new Texture loaded from an image file.\n\n"
+                            "file_name is a str, bytes or path. The Texture owns the GPU object. Raises "
+                            "RuntimeError when no raylib window is open or raylib cannot load the file.",
+                            METH_STATIC>(method_load),
+    korvex::fastcall_method<load_from_image_sig,
+                            "Returns a new Texture uploaded from an Image.\n\n"
+                            "The Texture owns the GPU object; image must be an Image (TypeError otherwise). "
+                            "Raises RuntimeError when no raylib window is open or the upload fails.",
+                            METH_STATIC>(method_load_from_image),
+    korvex::fastcall_method<unload_sig,
+                            "Releases the GPU object now if this Texture owns it; returns None.\n\n"
+                            "Afterwards id is 0 and is_owner False. A Texture that does not own its object "
+                            "is left alone.">(method_unload),
     KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
 
 // --- properties ---------------------------------------------------------------------
@@ -133,12 +147,18 @@ using korvex::get_integer;
 using korvex::property;
 
 auto getsets = korvex::terminated<PyGetSetDef>(
-    property("id", get_integer<&TextureObject::_raw, &Texture::id>),
-    property("width", get_integer<&TextureObject::_raw, &Texture::width>),
-    property("height", get_integer<&TextureObject::_raw, &Texture::height>),
-    property("mipmaps", get_integer<&TextureObject::_raw, &Texture::mipmaps>),
-    property("format", get_integer<&TextureObject::_raw, &Texture::format>),
-    property("is_owner", korvex::get_flag<&TextureObject::is_owner>));
+    property("id", get_integer<&TextureObject::_raw, &Texture::id>,
+             korvex::docstring<"The OpenGL texture id, an int (0 when there is none; read-only).">.data()),
+    property("width", get_integer<&TextureObject::_raw, &Texture::width>,
+             korvex::docstring<"The width in pixels, an int (read-only).">.data()),
+    property("height", get_integer<&TextureObject::_raw, &Texture::height>,
+             korvex::docstring<"The height in pixels, an int (read-only).">.data()),
+    property("mipmaps", get_integer<&TextureObject::_raw, &Texture::mipmaps>,
+             korvex::docstring<"The number of mipmap levels, an int (read-only).">.data()),
+    property("format", get_integer<&TextureObject::_raw, &Texture::format>,
+             korvex::docstring<"The pixel format, one of raylib's PIXELFORMAT numbers (read-only).">.data()),
+    property("is_owner", korvex::get_flag<&TextureObject::is_owner>,
+             korvex::docstring<"True when this Texture releases its GPU object when freed (read-only).">.data()));
 
 PyTypeObject texture_type = korvex::static_type({
     .name = "korvex.texture.texture.Texture",
@@ -157,4 +177,4 @@ int exec_texture(PyObject* module) {
 
 }  // namespace
 
-KORVEX_MODULE(texture, exec_texture)
+KORVEX_MODULE(texture, exec_texture, "Texture, a raylib texture held in GPU memory.")

@@ -39,4 +39,7 @@ int exec_vector2(PyObject* module) { return Impl::publish(module, &vtable); }
 
 }  // namespace
 
-KORVEX_MODULE(vector2, exec_vector2)
+KORVEX_MODULE(vector2, exec_vector2,
+              "The two-component single-precision vector Vector2.\n\n"
+              "Other extension modules create and read Vector2 objects through the native table published "
+              "under Vector2.__pyx_vtable__.")

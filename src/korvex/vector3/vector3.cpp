@@ -48,4 +48,5 @@ int exec_vector3(PyObject* module) { return Impl::publish(module, &vtable); }
 
 }  // namespace
 
-KORVEX_MODULE(vector3, exec_vector3)
+KORVEX_MODULE(vector3, exec_vector3,
+              "The three-component single-precision vector Vector3.")

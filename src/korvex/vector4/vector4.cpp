@@ -39,4 +39,5 @@ int exec_vector4(PyObject* module) { return Impl::publish(module, &vtable); }
 
 }  // namespace
 
-KORVEX_MODULE(vector4, exec_vector4)
+KORVEX_MODULE(vector4, exec_vector4,
+              "The four-component double-precision vector Vector4.")
