@@ -135,6 +135,5 @@ def test_help_shows_parameters_and_rules():
     text = inspect.getdoc(rect.collide_point)
     assert str(inspect.signature(rect(0, 0, 1, 1).collide_point)) == "(point)"
     assert "border" in text and "ValueError" in text
-    color = E.load("color").Color
-    assert str(inspect.signature(color)) == "(r, g, b, a=255)"
+    assert str(inspect.signature(E.load("color").Color.fade)) == "(self, /, alpha)"
     assert re.search(r"\(x, y\)$", str(inspect.signature(E.load("vector2").Vector2.from_xy)))
