@@ -17,6 +17,8 @@
 #   PYTEST_ARGS  extra arguments for pytest, e.g. PYTEST_ARGS="-k vector2"
 #   TESTS        what pytest collects (default tests)
 #   PYTHON       interpreter used for the tests (default python3.14)
+#   BENCH_OUT    where `make bench` writes results.{md,json,png} (default build/bench)
+#   BENCH_ARGS   extra arguments for bench/run.py, e.g. BENCH_ARGS="--only Rect"
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
@@ -27,6 +29,8 @@ CMAKE_ARGS  ?=
 PYTEST_ARGS ?=
 TESTS       ?= tests
 PYTHON      ?= python3.14
+BENCH_OUT   ?= build/bench
+BENCH_ARGS  ?=
 
 DEBUG_BUILD_DIR ?= $(BUILD_DIR)-debug
 DEBUG_PYTHON    ?= /usr/bin/python3.14d
@@ -80,7 +84,7 @@ ASAN_ENV = env LD_PRELOAD="$(ASAN_PRELOAD)" PYTHONMALLOC=malloc \
     LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
 
-.PHONY: all build test test-release test-only test-install test-debug build-debug test-debug-only \
+.PHONY: all build bench test test-release test-only test-install test-debug build-debug test-debug-only \
     test-asan build-asan test-asan-only shell root clean distclean
 
 all: build
@@ -98,6 +102,13 @@ test: test-release test-debug test-asan
 ## Build, then run the test suite.
 test-release: build
 	$(call run_pytest,$(BUILD_DIR),,$(PYTHON))
+
+## Benchmark against pygame, PyGLM and complex (bench/run.py): prints the
+## Markdown table and writes $(BENCH_OUT)/results.md, .json and .png.  The
+## release test run also runs its --quick smoke (tests/test_bench.py).
+bench: build
+	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python \
+	    $(PYTHON) $(CURDIR)/bench/run.py --out $(abspath $(BENCH_OUT)) $(BENCH_ARGS)
 
 ## Run the test suite against an existing build without rebuilding.
 test-only:
