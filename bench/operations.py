@@ -92,6 +92,7 @@ op(V4, "a4.wzyx", "a4.wzyx", "kg")
 op(V4, "a4[2]", "a4[2]", "kg")
 
 INT_RECT = "pygame's Rect holds ints: a cached small int, no new object"
+OBJECT_RULE = "the typed entries compare (or add) the items as Python objects, by their contract"
 RT = "Rect"
 op(RT, "Rect(x, y, w, h)", "R(10.0, 20.0, 30.0, 40.0)", "kp")
 op(RT, "Rect((x, y, w, h))", "R((10.0, 20.0, 30.0, 40.0))", "kp")
@@ -110,8 +111,8 @@ op(RT, "r.get_tuple()", "r.get_tuple()", "kp", p="tuple(r)")
 op(RT, "r.collide_point(Vector2)", "r.collide_point(p)", "kp", p="r.collidepoint(p)")
 op(RT, "r.collide_point(tuple)", "r.collide_point((15.5, 25.5))", "kp", p="r.collidepoint((15.5, 25.5))")
 op(RT, "r.collide_point(list)", "r.collide_point([15.5, 25.5])", "kp", p="r.collidepoint([15.5, 25.5])")
-op(RT, "r.collide_point_vector2(Vector2)", "r.collide_point_vector2(p)", "kp", p="r.collidepoint(p)")
-op(RT, "r.collide_point_tuple(tuple)", "r.collide_point_tuple((15.5, 25.5))", "kp", p="r.collidepoint((15.5, 25.5))")
+op(RT, "r.collide_point_vector2(Vector2)", "r.collide_point_vector2(p)", "kp", note=OBJECT_RULE, p="r.collidepoint(p)")
+op(RT, "r.collide_point_tuple(tuple)", "r.collide_point_tuple((15.5, 25.5))", "kp", note=OBJECT_RULE, p="r.collidepoint((15.5, 25.5))")
 op(RT, "r.collide_rect(Rect)", "r.collide_rect(r2)", "kp", p="r.colliderect(r2)")
 op(RT, "r.collide_rect(tuple)", "r.collide_rect((25.0, 35.0, 30.0, 40.0))", "kp",
    p="r.colliderect((25.0, 35.0, 30.0, 40.0))")
@@ -119,7 +120,7 @@ op(RT, "r.collide_rect(list)", "r.collide_rect([25.0, 35.0, 30.0, 40.0])", "kp",
    p="r.colliderect([25.0, 35.0, 30.0, 40.0])")
 op(RT, "r.collide_rect(Vector4)", "r.collide_rect(q4)", "k")
 op(RT, "r.collide_rect_rect(Rect)", "r.collide_rect_rect(r2)", "kp", p="r.colliderect(r2)")
-op(RT, "r.collide_rect_tuple(tuple)", "r.collide_rect_tuple((25.0, 35.0, 30.0, 40.0))", "kp",
+op(RT, "r.collide_rect_tuple(tuple)", "r.collide_rect_tuple((25.0, 35.0, 30.0, 40.0))", "kp", note=OBJECT_RULE,
    p="r.colliderect((25.0, 35.0, 30.0, 40.0))")
 
 CL = "Color"
