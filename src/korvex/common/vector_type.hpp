@@ -746,6 +746,10 @@ private:
     }
 
     static PyObject* mp_subscript(PyObject* self, PyObject* key) {
+        // The usual key, an exact int of one machine word, is read in place
+        // without the index protocol's out-of-line calls.
+        if (PyLong_CheckExact(key) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(key)))
+            return sq_item(self, PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(key)));
         Py_ssize_t index;
         if (!to_index(key, index)) return nullptr;
         return sq_item(self, index);
