@@ -36,22 +36,23 @@ def markdown(results: dict) -> str:
         "# korvex benchmark",
         "",
         f"{meta['date']} · {meta['machine']} · CPython {meta['python']} · "
-        + " · ".join(f"{name} {version}" for name, version in libs.items() if name not in ("korvex", "complex", "Python")),
+        + " · ".join(f"{name} {version}" for name, version in libs.items() if version not in ("build", "builtin")),
         "",
         f"Every library's variant of an operation timed in one process, interleaved; "
         f"{meta['rounds']} rounds of calibrated loops; ns per operation, median (best). "
         f"Ratio: korvex's best / the best of the fastest peer that has the operation "
         f"(the best sample is the one the other processes of the machine disturbed least); "
-        f"median ratio: the same with medians.",
+        f"median ratio: the same with medians. Load average at the start: {meta['load']}.",
         "",
         f"**korvex is ahead of the fastest peer on {summary['ahead']} of {summary['with_peer']} operations; "
         f"median ratio korvex / fastest peer {summary['median_ratio']:.2f} "
         f"({summary['median_ratio_of_medians']:.2f} from the medians).**",
     ]
-    if summary["behind"]:
-        out.append("Not ahead: " + "; ".join(
-            f"`{row['operation']}` {row['ratio']:.2f}" + (f" ({row['note']})" if row["note"] else "")
-            for row in summary["behind"]) + ".")
+    by_note: dict[str, list[str]] = {}
+    for row in summary["behind"]:
+        by_note.setdefault(row["note"], []).append(f"`{row['operation']}` {row['ratio']:.2f}")
+    for note, entries in sorted(by_note.items()):
+        out += ["", ("Not ahead: " if not note else f"Not ahead, floors ({note}): ") + ", ".join(entries) + "."]
     out += ["", "## Operations", ""]
     names = list(libs)
     out.append("| group | operation | " + " | ".join(names) + " | fastest peer | ratio | median ratio | note |")
@@ -64,6 +65,8 @@ def markdown(results: dict) -> str:
     if results["game"]:
         peers = [name for name in results["game"][0]["fps"] if name != "korvex"]
         out += ["", "## Game-like loop (frames/s, median of rounds)", "",
+                "Particles: `pos += vel * dt`, bounce off the walls of a bounding rectangle, step back off the "
+                "obstacle of their grid cell; each library written its own way (bench/game.py).", "",
                 "| particles | korvex | " + " | ".join(peers) + " | korvex / fastest peer (paired by round) |",
                 "|---:|---:|" + "---:|" * len(peers) + "---:|"]
         for loop in results["game"]:
@@ -116,8 +119,8 @@ def chart(results: dict, path: Path) -> None:
     ax.set_title(f"korvex against the fastest peer: median ratio {summary['median_ratio']:.2f}, "
                  f"ahead on {summary['ahead']} of {summary['with_peer']}", fontsize=10)
     present = sorted({row["fastest_peer"] for row in rows})
-    ax.legend(handles=[Patch(color=PEER_COLOURS.get(peer, "#7f7f7f"), label=f"fastest peer: {peer}") for peer in present],
-              loc="upper right", fontsize=8)
+    handles = [Patch(color=PEER_COLOURS.get(peer, "#7f7f7f"), label=f"fastest peer: {peer}") for peer in present]
+    ax.legend(handles=handles, loc="upper right", fontsize=8)
     fig.tight_layout()
     fig.savefig(path)
     plt.close(fig)

@@ -10,6 +10,7 @@ from __future__ import annotations
 
 import argparse
 import datetime
+import os
 import platform
 import re
 import sys
@@ -101,6 +102,7 @@ def main(argv: list[str] | None = None) -> int:
             "python": platform.python_version(),
             "libraries": {lib.name: lib.version for lib in libs.values()},
             "rounds": rounds,
+            "load": " ".join(f"{value:.2f}" for value in os.getloadavg()),
             "quick": args.quick,
         },
     }
