@@ -95,7 +95,7 @@ op(V4, "a4.dot(b4)", "a4.dot(b4)", "kg", g="glm.dot(a4, b4)")
 op(V4, "a4.wzyx", "a4.wzyx", "kg")
 op(V4, "a4[2]", "a4[2]", "kg")
 
-INT_RECT = "pygame's Rect holds ints: a cached small int, no new object"
+INT_RECT = "pygame's Rect holds ints: cached small ints, no new objects"
 OBJECT_RULE = "the typed entries compare and add the items as Python objects, as their contract says"
 RT = "Rect"
 op(RT, "Rect(x, y, w, h)", "R(10.0, 20.0, 30.0, 40.0)", "kp")
@@ -111,7 +111,7 @@ for prop in ("x", "right", "bottom", "centerx", "centery", "width"):
 op(RT, "r.center = (x, y)", "r.center = (50.0, 60.0)", "kp")
 op(RT, "r[2]", "r[2]", "kp", note=INT_RECT)
 op(RT, "r == r2", "r == r2", "kp")
-op(RT, "r.get_tuple()", "r.get_tuple()", "kp", p="tuple(r)")
+op(RT, "r.get_tuple()", "r.get_tuple()", "kp", note=INT_RECT, p="tuple(r)")
 op(RT, "r.collide_point(Vector2)", "r.collide_point(p)", "kp", p="r.collidepoint(p)")
 op(RT, "r.collide_point(tuple)", "r.collide_point((15.5, 25.5))", "kp", p="r.collidepoint((15.5, 25.5))")
 op(RT, "r.collide_point(list)", "r.collide_point([15.5, 25.5])", "kp", p="r.collidepoint([15.5, 25.5])")
