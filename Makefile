@@ -19,6 +19,8 @@
 #   TESTS        what pytest collects (default tests)
 #   PYTHON       interpreter used for the tests (default python3.14)
 #   DEMO_ARGS    options for examples/particles.py, e.g. DEMO_ARGS="--seed 7"
+#   BENCH_OUT    where `make bench` writes results.{md,json,png} (default build/bench)
+#   BENCH_ARGS   extra arguments for bench/run.py, e.g. BENCH_ARGS="--only Rect"
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
@@ -30,6 +32,8 @@ PYTEST_ARGS ?=
 TESTS       ?= tests
 PYTHON      ?= python3.14
 DEMO_ARGS   ?=
+BENCH_OUT   ?= build/bench
+BENCH_ARGS  ?=
 
 DEBUG_BUILD_DIR ?= $(BUILD_DIR)-debug
 DEBUG_PYTHON    ?= /usr/bin/python3.14d
@@ -83,7 +87,7 @@ ASAN_ENV = env LD_PRELOAD="$(ASAN_PRELOAD)" PYTHONMALLOC=malloc \
     LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
 
-.PHONY: all build demo test test-release test-only test-install test-stubs stubs test-debug build-debug \
+.PHONY: all build bench demo test test-release test-only test-install test-stubs stubs test-debug build-debug \
     test-debug-only test-asan build-asan test-asan-only shell root clean distclean
 
 all: build
@@ -111,6 +115,13 @@ test: test-release test-debug test-asan
 ## Build, then run the test suite.
 test-release: build
 	$(call run_pytest,$(BUILD_DIR),,$(PYTHON))
+
+## Benchmark against pygame, PyGLM and complex (bench/run.py): prints the
+## Markdown table and writes $(BENCH_OUT)/results.md, .json and .png.  The
+## release test run also runs its --quick smoke (tests/test_bench.py).
+bench: build
+	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python \
+	    $(PYTHON) $(CURDIR)/bench/run.py --out $(abspath $(BENCH_OUT)) $(BENCH_ARGS)
 
 ## Run the test suite against an existing build without rebuilding.
 test-only:

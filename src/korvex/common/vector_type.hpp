@@ -19,6 +19,8 @@
 #pragma once
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <type_traits>
@@ -72,6 +74,39 @@ constexpr auto concat(const std::array<T, Sizes>&... parts) {
     return joined;
 }
 
+// The interpreter's float hash (_Py_HashDouble), computed inline on the bits
+// of the double for zeros and normal numbers: the value reduced modulo the
+// prime 2**61 - 1. The interpreter takes the significand 28 bits at a time,
+// rotating the sum left by 28 bits (modulo the prime) before each step, then
+// rotates it by the exponent; a 53-bit significand is one step of its top 28
+// bits and, when the low 25 are not all zero, a second one of those 25 bits
+// shifted up by 3 (single-precision components never need the second).
+// Subnormals, infinities and NaN go to the interpreter itself.
+inline Py_hash_t hash_double(double value) {
+    static_assert(PyHASH_BITS == 61, "the 64-bit hash modulus");
+    constexpr Py_uhash_t modulus = PyHASH_MODULUS;
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto biased_exponent = static_cast<int>((bits >> 52) & 0x7ff);
+    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+    if (biased_exponent == 0 && fraction == 0) return 0;
+    if (biased_exponent == 0 || biased_exponent == 0x7ff) return _Py_HashDouble(nullptr, value);
+
+    const std::uint64_t significand = fraction | (std::uint64_t{1} << 52);  // value = significand * 2**(e - 53)
+    int exponent = biased_exponent - 1022 - 28;                              // frexp's exponent, after one step
+    Py_uhash_t sum = significand >> 25;
+    if (const std::uint64_t rest = significand & ((std::uint64_t{1} << 25) - 1); rest != 0) {
+        sum = ((sum << 28) & modulus) | (sum >> (PyHASH_BITS - 28));
+        sum += rest << 3;
+        if (sum >= modulus) sum -= modulus;
+        exponent -= 28;
+    }
+    exponent = exponent >= 0 ? exponent % PyHASH_BITS : PyHASH_BITS - 1 - ((-1 - exponent) % PyHASH_BITS);
+    sum = ((sum << exponent) & modulus) | (sum >> (PyHASH_BITS - exponent));
+    if (bits >> 63) sum = static_cast<Py_uhash_t>(0) - sum;
+    if (sum == static_cast<Py_uhash_t>(-1)) sum = static_cast<Py_uhash_t>(-2);
+    return static_cast<Py_hash_t>(sum);
+}
+
 // Mirrors the interpreter's tuple hash (xxHash-style lanes), so that a vector
 // hashes like the tuple of its components without building the tuple.
 inline Py_hash_t hash_doubles(const double* values, std::size_t count) {
@@ -80,7 +115,7 @@ inline Py_hash_t hash_doubles(const double* values, std::size_t count) {
     constexpr Py_uhash_t prime5 = 2870177450012600261ULL;
     Py_uhash_t acc = prime5;
     for (std::size_t i = 0; i < count; ++i) {
-        const auto lane = static_cast<Py_uhash_t>(_Py_HashDouble(nullptr, values[i]));
+        const auto lane = static_cast<Py_uhash_t>(hash_double(values[i]));
         acc += lane * prime2;
         acc = (acc << 31) | (acc >> 33);
         acc *= prime1;
@@ -840,6 +875,10 @@ private:
     }
 
     static PyObject* mp_subscript(PyObject* self, PyObject* key) {
+        // The usual key, an exact int of one machine word, is read in place
+        // without the index protocol's out-of-line calls.
+        if (PyLong_CheckExact(key) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(key)))
+            return sq_item(self, PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(key)));
         Py_ssize_t index;
         if (!to_index(key, index)) return nullptr;
         return sq_item(self, index);

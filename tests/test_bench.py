@@ -1,0 +1,97 @@
+"""The benchmark suite (bench/): a --quick smoke run of the whole of it, and
+the pieces whose faults would skew its figures without failing it."""
+
+import json
+import os
+import subprocess
+import sys
+from pathlib import Path
+
+import pytest
+
+BENCH = Path(__file__).resolve().parent.parent / "bench"
+sys.path.insert(0, str(BENCH))
+
+import game  # noqa: E402
+import report  # noqa: E402
+from operations import OPERATIONS, op  # noqa: E402
+from timing import UNROLL, compile_variant  # noqa: E402
+
+# The peers and matplotlib are release builds: absent from the debug
+# interpreter, and not leak-clean under the sanitizer run.
+DEBUG = hasattr(sys, "gettotalrefcount")
+SANITIZED = "libasan" in os.environ.get("LD_PRELOAD", "")
+release_only = pytest.mark.skipif(DEBUG or SANITIZED, reason="needs the release interpreter's peers")
+
+
+@release_only
+def test_quick_run_writes_table_json_and_chart(tmp_path):
+    run = subprocess.run([sys.executable, str(BENCH / "run.py"), "--quick", "--out", str(tmp_path)],
+                         capture_output=True, text=True, timeout=300)
+    assert run.returncode == 0, run.stderr
+    results = json.loads((tmp_path / "results.json").read_text())
+    markdown = (tmp_path / "results.md").read_text()
+    assert run.stdout == markdown
+    assert (tmp_path / "results.png").read_bytes().startswith(b"\x89PNG\r\n\x1a\n")
+
+    rows = results["operations"]
+    assert [row["label"] for row in rows] == [operation.label for operation in OPERATIONS]
+    assert all(row["timings"]["korvex"]["median"] > 0 for row in rows)
+    assert results["summary"]["with_peer"] >= 60
+    for row in rows:
+        assert f"`{row['label']}`" in markdown
+    assert [loop["particles"] for loop in results["game"]] == [200, 1000]
+    assert set(results["game"][0]["fps"]) == {"korvex", "pygame", "PyGLM", "complex"}
+    assert results["memory"]["sizes"]["Vector2"]["korvex"] == 32
+
+
+def test_every_operation_has_a_korvex_variant():
+    assert all("k" in operation.statements for operation in OPERATIONS)
+    labels = [(operation.group, operation.label) for operation in OPERATIONS]
+    assert len(labels) == len(set(labels))
+
+
+def test_override_for_an_unlisted_library_is_refused():
+    with pytest.raises(ValueError, match="not listed"):
+        op("group", "label", "a + b", "kp", g="glm.add(a, b)")
+
+
+def test_variant_runs_statement_unrolled_on_a_fresh_namespace():
+    made = []
+
+    def make():
+        made.append([])
+        return {"log": made[-1]}
+
+    sample = compile_variant("log.append(1)", make)
+    del made[:]  # the namespace compile_variant reads its names from
+    assert sample(3) >= 0 and sample(5) >= 0
+    assert [len(log) for log in made] == [3 * UNROLL, 5 * UNROLL]
+
+
+@pytest.mark.parametrize(
+    "ratios, median, behind",
+    [([0.5, 0.7, 1.2], 0.7, ["c"]), ([0.4, 0.6, None, 1.0, 0.9], 0.75, ["d"])],
+)
+def test_summary_counts_rows_with_a_peer(ratios, median, behind):
+    rows = [{"label": chr(ord("a") + i), "ratio": ratio, "note": ""} for i, ratio in enumerate(ratios)]
+    summary = report.summarise(rows)
+    assert summary["median_ratio"] == pytest.approx(median)
+    assert [row["operation"] for row in summary["behind"]] == behind
+    assert summary["ahead"] + len(behind) == summary["with_peer"] == sum(r is not None for r in ratios)
+
+
+@release_only
+def test_worlds_simulate_the_same_particles():
+    """Each library's frame is the same physics: after a second of frames the
+    particles sit where the double-precision complex world puts them (the
+    single-precision worlds may part with it at an edge, for a few)."""
+    count = 500
+    worlds = {name: make(count) for name, make in game.WORLDS.items()}
+    for _ in range(60):
+        for frame in worlds.values():
+            frame()
+    reference = worlds["complex"].state()
+    for name, frame in worlds.items():
+        close = sum(abs(x - rx) < 0.01 and abs(y - ry) < 0.01 for (x, y), (rx, ry) in zip(frame.state(), reference))
+        assert close >= 0.99 * count, name
