@@ -21,6 +21,7 @@ the last "entry" line names the entry and the last "n" the allocation.
 import gc
 import math
 import os
+import pickle
 import struct
 import subprocess
 import sys
@@ -45,9 +46,14 @@ DEBUG = hasattr(sys, "gettotalrefcount")
 # make thousands of allocations, most of them in the interpreter).
 DENSE = 400
 LIMIT = 6000
-# Reference or block growth over a whole sweep that counts as a leak (the
+# Reference or block growth over REPLAYS sweeps that counts as a leak (the
 # interpreter's own caches settle during the first sweep).
 TOLERANCE = 2
+REPLAYS = 3
+# Entries whose failure paths leak in the interpreter itself, not in the
+# package: the pickler loses a block when an allocation fails while it
+# starts up (see test_the_pickler_itself_leaks).
+INTERPRETER_LEAKS = {e.id for e in E.ENTRIES if e.id.startswith("pickle.dumps(")}
 
 
 def steps():
@@ -136,10 +142,6 @@ def hooked(fn, args, n):
 VECTOR_POOL = 1000
 
 
-def drain_pools(k):
-    return [[cls() for _ in range(VECTOR_POOL)] for cls in (getattr(k, name, None) for name in VECTORS) if cls]
-
-
 VECTORS = ("Vector2", "Vector3", "Vector4")
 
 
@@ -163,82 +165,93 @@ class Quiet:
 # --- the sweep --------------------------------------------------------------------------------------
 
 
-def judge(entry, fn, args_of, expected, n, k):
-    """One hooked call: (what went wrong or None, whether the call reached
-    the failing allocation)."""
-    args, pools = args_of(), drain_pools(k)
-    status, value, reached = hooked(fn, args, n)
-    del args, pools
-    if status == RAISED and isinstance(value, MemoryError):
-        again = unhooked(fn, args_of())
-        if again != expected:
-            return f"after MemoryError the call gives {again!r}, not {expected!r}", reached
-        return None, reached
-    got = shape(value)
-    if got == expected:
-        return None, reached
-    if status == RAISED:
-        return f"raises {type(value).__name__}: {value}", reached
-    return f"returns {got!r}, not {expected!r}", reached
+class Sweep:
+    """One entry swept: `faults` found, the allocation numbers `swept`."""
 
+    def __init__(self, entry, k):
+        self.entry, self.k, self.fn = entry, k, entry.make(k)
+        self.pool_types = [getattr(k, name) for name in VECTORS if hasattr(k, name) and name.lower() in entry.needs]
+        self.faults, self.swept = [], []
+        with Quiet():
+            self.expected = unhooked(self.fn, self.args())
+            if (entry.raises is None) != (self.expected[0] != "raises"):
+                self.faults.append(f"the good values give {self.expected}")
+                return
+            for _ in range(2):  # warm up the call site
+                unhooked(self.fn, self.args())
+            for n in steps():
+                print(f"n {n}", flush=True)
+                fault, reached = self.judge(n)
+                if fault:
+                    self.faults.append(f"n={n}: {fault}")
+                if not reached:
+                    break
+                self.swept.append(n)
 
-def sweep(entry, k):
-    """The faults of one entry, and the allocation numbers it was swept over."""
-    fn = entry.make(k)
-
-    def args_of():
+    def args(self):
         # Fresh values every call (some entries change their arguments),
         # made before the hook is set.
-        return tuple(entry.good(k))
+        return tuple(self.entry.good(self.k))
 
-    faults, swept = [], []
-    with Quiet():
-        expected = unhooked(fn, args_of())
-        if (entry.raises is None) != (expected[0] != "raises"):
-            return [f"the good values give {expected}"], swept
-        for _ in range(2):  # warm up the call site
-            unhooked(fn, args_of())
-        for n in steps():
-            print(f"n {n}", flush=True)
-            fault, reached = judge(entry, fn, args_of, expected, n, k)
-            if fault:
-                faults.append(f"n={n}: {fault}")
-            if not reached:
-                break
-            swept.append(n)
-        if DEBUG and not faults:
-            faults += leaks(entry, fn, args_of, expected, swept, k)
-    return faults, swept
+    def judge(self, n):
+        """One hooked call: (what went wrong or None, whether the call
+        reached the failing allocation)."""
+        args, pools = self.args(), [[cls() for _ in range(VECTOR_POOL)] for cls in self.pool_types]
+        status, value, reached = hooked(self.fn, args, n)
+        del args, pools
+        if status == RAISED:
+            # The traceback holds the frames of the call; a MemoryError
+            # raised where no new one could be made is the interpreter's
+            # last-resort instance, which would keep them alive.
+            value.__traceback__ = None
+            if isinstance(value, MemoryError):
+                again = unhooked(self.fn, self.args())
+                if again != self.expected:
+                    return f"after MemoryError the call gives {again!r}, not {self.expected!r}", reached
+                return None, reached
+        got = shape(value)
+        if got == self.expected:
+            return None, reached
+        if status == RAISED:
+            return f"raises {type(value).__name__}: {value}", reached
+        return f"returns {got!r}, not {self.expected!r}", reached
+
+    def replay(self, ns=None):
+        for n in self.swept if ns is None else ns:
+            self.judge(n)
 
 
-def counts():
+def growth(run):
     gc.collect()
-    return sys.gettotalrefcount(), sys.getallocatedblocks()
+    refs, blocks = sys.gettotalrefcount(), sys.getallocatedblocks()
+    run()
+    gc.collect()
+    return max(sys.gettotalrefcount() - refs, sys.getallocatedblocks() - blocks)
 
 
-def leaks(entry, fn, args_of, expected, swept, k):
-    """The allocation numbers whose failure leaks references or blocks.
-    The whole sweep is measured once (the first one warmed the interpreter
-    up); only when it grows is each n measured on its own."""
+def leaks(sweeps):
+    """(entry id, description) of every allocation failure that leaks
+    references or blocks.  All sweeps are measured at once (the first run
+    warmed the interpreter up); only when two runs one after the other
+    grow is each entry measured, and in a growing entry each n."""
+    # What the measurement itself leaves (the counts it keeps are objects).
+    noise = growth(lambda: None)
 
-    def growth(ns, times=1):
-        before = counts()
-        for _ in range(times):
-            for n in ns:
-                judge(entry, fn, args_of, expected, n, k)
-        after = counts()
-        return after[0] - before[0], after[1] - before[1]
+    def grows(run):
+        return growth(run) - noise > TOLERANCE and growth(run) - noise > TOLERANCE
 
-    # Both of two sweeps one after the other must grow.
-    if max(growth(swept)) <= TOLERANCE or max(growth(swept)) <= TOLERANCE:
-        return []
-    found = []
-    for n in swept:
-        growth([n])  # this path's own caches
-        refs, blocks = growth([n], times=4)
-        if max(refs, blocks) >= 4:
-            found.append(f"n={n}: leaks {refs / 4:g} references, {blocks / 4:g} blocks per call")
-    return found or [f"the sweep grows by {growth(swept)} (references, blocks) without a single n to blame"]
+    with Quiet():
+        if not grows(lambda: [s.replay() for _ in range(REPLAYS) for s in sweeps]):
+            return []
+        found = []
+        for s in sweeps:
+            if not grows(lambda: [s.replay() for _ in range(REPLAYS)]):
+                continue
+            for n in s.swept:
+                s.replay([n])  # this path's own caches
+                if growth(lambda: s.replay([n] * 4)) - noise >= 4:
+                    found.append((s.entry.id, f"n={n}: leaks"))
+        return found
 
 
 # --- one child interpreter per module -------------------------------------------------------------------
@@ -270,16 +283,23 @@ def child(group_name):
         raylib.SetConfigFlags(0x80)  # hidden window
         raylib.InitWindow(64, 64, b"korvex allocation")
     k = E.namespace()
-    failures, calls, started = 0, 0, time.monotonic()
+    failures, sweeps, started = 0, [], time.monotonic()
     for entry in entries:
         print(f"entry {entry.id}", flush=True)
-        faults, swept = sweep(entry, k)
-        calls += len(swept) + 1
-        if len(swept) and swept[-1] + 1 >= LIMIT:
-            print(f"NOTE {entry.id}: still allocating at n={swept[-1]}", flush=True)
-        for fault in faults:
+        done = Sweep(entry, k)
+        if done.swept and done.swept[-1] + 1 >= LIMIT:
+            print(f"NOTE {entry.id}: still allocating at n={done.swept[-1]}", flush=True)
+        for fault in done.faults:
             failures += 1
             print(f"FAULT {entry.id} {fault}", flush=True)
+        if not done.faults and entry.id not in INTERPRETER_LEAKS:
+            sweeps.append(done)
+    if DEBUG:
+        print("entry (leaks)", flush=True)
+        for entry_id, fault in leaks(sweeps):
+            failures += 1
+            print(f"FAULT {entry_id} {fault}", flush=True)
+    calls = sum(len(s.swept) + 1 for s in sweeps)
     print(f"DONE {len(entries)} entries, {calls} hooked calls, {time.monotonic() - started:.1f} s", flush=True)
     return 1 if failures else 0
 
@@ -352,6 +372,15 @@ class Probe:
         except MemoryError:
             raise TypeError("expected a list") from None
 
+    @staticmethod
+    def fails_without_exception():
+        # What the interpreter makes of a native function that returns NULL
+        # without setting an exception.
+        try:
+            return [list(range(3)), [0] * 10]
+        except MemoryError:
+            return _testcapi.return_null_without_error()
+
     kept = []
 
     @staticmethod
@@ -383,21 +412,39 @@ def probe_entry(function):
 @needs_hooks
 @pytest.mark.parametrize("function, fault", [
     (Probe.good, None),
-    (Probe.masks_memory_error, "returns ('NoneType', None), not"),
+    (Probe.masks_memory_error, "n=0: returns ('NoneType', None), not"),
     (Probe.converts_memory_error, "raises TypeError: expected a list"),
+    pytest.param(Probe.fails_without_exception, "raises SystemError: ", marks=pytest.mark.skipif(
+        DEBUG, reason="the debug interpreter aborts there, which the child reports as a crash")),
     (Probe.remembers_failure, "after MemoryError the call gives ('float', b'"),
-    pytest.param(Probe.leaks_on_failure, "leaks 2 references", marks=pytest.mark.skipif(
+    pytest.param(Probe.leaks_on_failure, ": leaks", marks=pytest.mark.skipif(
         not DEBUG, reason="reference counts need the debug interpreter")),
 ])
 def test_sweep_reports(function, fault):
     if not set_nomemory_works():
         pytest.skip("allocations cannot be failed in this configuration")
-    faults, swept = sweep(probe_entry(function), None)
-    assert swept
+    done = Sweep(probe_entry(function), None)
+    faults = done.faults + [text for _, text in (leaks([done]) if DEBUG else ())]
+    assert done.swept
     if fault is None:
         assert faults == []
     else:
         assert faults and fault in faults[0], faults
+
+
+class Unpicklable:
+    def __reduce__(self):
+        raise TypeError("no")
+
+
+@pytest.mark.skipif(not DEBUG, reason="reference counts need the debug interpreter")
+def test_the_pickler_itself_leaks():
+    """Why the pickling entries are left out of the leak count: pickling a
+    plain Python object leaks the same way."""
+    entry = E.Entry("pickle", (), lambda k: lambda: pickle.dumps(Unpicklable()), raises=TypeError)
+    done = Sweep(entry, None)
+    assert done.faults == []
+    assert leaks([done])
 
 
 def test_shape_tells_results_apart():
