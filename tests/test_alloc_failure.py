@@ -50,6 +50,7 @@ LIMIT = 6000
 # interpreter's own caches settle during the first sweep).
 TOLERANCE = 2
 REPLAYS = 3
+PER_N = 6  # calls per window when one allocation number is measured
 # Entries whose failure paths leak in the interpreter itself, not in the
 # package: the pickler loses a block when an allocation fails while it
 # starts up (see test_the_pickler_itself_leaks).
@@ -226,7 +227,7 @@ def growth(run):
     refs, blocks = sys.gettotalrefcount(), sys.getallocatedblocks()
     run()
     gc.collect()
-    return max(sys.gettotalrefcount() - refs, sys.getallocatedblocks() - blocks)
+    return sys.gettotalrefcount() - refs, sys.getallocatedblocks() - blocks
 
 
 def leaks(sweeps):
@@ -237,8 +238,11 @@ def leaks(sweeps):
     # What the measurement itself leaves (the counts it keeps are objects).
     noise = growth(lambda: None)
 
+    def excess(run):
+        return max(count - base for count, base in zip(growth(run), noise))
+
     def grows(run):
-        return growth(run) - noise > TOLERANCE and growth(run) - noise > TOLERANCE
+        return excess(run) > TOLERANCE and excess(run) > TOLERANCE
 
     with Quiet():
         if not grows(lambda: [s.replay() for _ in range(REPLAYS) for s in sweeps]):
@@ -249,7 +253,8 @@ def leaks(sweeps):
                 continue
             for n in s.swept:
                 s.replay([n])  # this path's own caches
-                if growth(lambda: s.replay([n] * 4)) - noise >= 4:
+                # At least one per call, in two windows one after the other.
+                if all(excess(lambda: s.replay([n] * PER_N)) >= PER_N for _ in range(2)):
                     found.append((s.entry.id, f"n={n}: leaks"))
         return found
 
