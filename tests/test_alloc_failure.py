@@ -20,7 +20,6 @@ the last "entry" line names the entry and the last "n" the allocation.
 
 import gc
 import math
-import os
 import pickle
 import struct
 import subprocess
@@ -348,11 +347,13 @@ def child(group_name):
 
 
 def findings(stdout):
+    """The FAULT lines of a child's output; for a child that stopped early,
+    the entry and the allocation number it was at."""
     lines = stdout.splitlines()
-    faults = [line for line in lines if line.startswith(("FAULT", "NOTE"))]
+    faults = [line for line in lines if line.startswith("FAULT")]
     if not any(line.startswith("DONE") for line in lines):
-        # Stopped early: where it was.
-        faults += [line for line in lines if line.startswith("entry")][-1:] + [line for line in lines if line.startswith("n ")][-1:]
+        for prefix in ("entry", "n "):
+            faults += [f"stopped at {line}" for line in lines if line.startswith(prefix)][-1:]
     return faults
 
 
@@ -379,7 +380,7 @@ def test_allocation_failure(group_name):
     entries = [e for e in E.ENTRIES if group(e) == group_name]
     if not any(e.available() for e in entries):
         pytest.skip(f"nothing of {group_name} is built")
-    assert set_nomemory_works()
+    assert set_nomemory_works(), "_testcapi.set_nomemory does not make allocations fail"
     code = CHILD.format(tests=str(Path(__file__).parent), group=group_name)
     completed = subprocess.run(
         [sys.executable, "-X", "faulthandler", "-c", code], capture_output=True, text=True, timeout=900,
