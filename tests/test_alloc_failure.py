@@ -122,7 +122,8 @@ RETURNED, RAISED = "returned", "raised"
 
 
 def hooked(fn, args, n):
-    """Calls fn(*args) with the n-th allocation from here on failing:
+    """Calls fn(*args) with the n-th allocation from here on failing (that
+    one only):
     (status, result or exception, reached), where `reached` tells whether the
     call got as far as the failing allocation (when it did not, a probe run
     after it meets the failure)."""
@@ -147,9 +148,9 @@ def hooked(fn, args, n):
 # The vector types keep up to this many freed objects for reuse; while that
 # many are alive, a new vector is a new allocation, which can then fail.
 VECTOR_POOL = 1000
-
-
 VECTORS = ("Vector2", "Vector3", "Vector4")
+# The interpreter keeps up to this many freed objects of each kind.
+FLOAT_FREELIST, TUPLE_FREELIST, CONTAINER_FREELIST = 100, 2000, 80
 
 
 def drain_freelists():
@@ -166,9 +167,6 @@ def drain_freelists():
         [{} for _ in range(CONTAINER_FREELIST)],
     )
 
-
-# The interpreter keeps up to this many freed objects of each kind.
-FLOAT_FREELIST, TUPLE_FREELIST, CONTAINER_FREELIST = 100, 2000, 80
 
 
 class Quiet:
