@@ -509,8 +509,15 @@ def vector_entries(s):
     def cls(k):
         return getattr(k, C)
 
+    @functools.cache
+    def components_at(offset):
+        return tuple(float(i + 1 + offset) for i in range(n))
+
     def vec(k, offset=0):
-        return cls(k)(*[float(i + 1 + offset) for i in range(n)])
+        # Components made once: the allocation-failure sweep calls this with
+        # an allocation failing, and a list comprehension whose append fails
+        # trips an assertion of the debug interpreter (in LIST_APPEND).
+        return cls(k)(*components_at(offset))
 
     def pair(k):
         return (vec(k), vec(k, 10))
