@@ -108,13 +108,12 @@ auto module_functions = korvex::terminated<PyMethodDef>(korvex::fastcall_method<
 // Creation and initialisation are object's own, which refuse arguments with
 // the interpreter's usual message. A static type does not inherit object's
 // creation, so it is named here.
-PyTypeObject audio_type = korvex::static_type({
+PyTypeObject audio_type = korvex::static_type<AudioObject>({
     .name = "korvex.audio.audio.Audio",
-    .basicsize = sizeof(AudioObject),
-    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE,
+    .subclassable = true,
+    .lifecycle = {.create = PyBaseObject_Type.tp_new},
     .methods = methods.data(),
     .getset = getsets.data(),
-    .new_ = PyBaseObject_Type.tp_new,
 });
 
 int exec_audio(PyObject* module) {

@@ -316,18 +316,16 @@ auto getsets = korvex::terminated<PyGetSetDef>(
                      korvex::docstring<"True when raylib reports the framebuffer usable (read-only).\n\n"
                                        "raylib's IsRenderTextureValid.">.data()));
 
-PyTypeObject render_texture_type = korvex::static_type({
+PyTypeObject render_texture_type = korvex::static_type<RenderTextureObject>({
     .name = "korvex.canvas.canvas.RenderTexture",
-    .basicsize = sizeof(RenderTextureObject),
-    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
-    .dealloc = tp_dealloc,
-    .traverse = tp_traverse,
-    .clear = tp_clear,
+    .subclassable = true,
+    .lifecycle = {.create = tp_new,
+                  .init = korvex::init_with_dict<init_impl>,
+                  .call = tp_vectorcall,
+                  .dealloc = tp_dealloc},
+    .collector = {.traverse = tp_traverse, .clear = tp_clear},
     .methods = methods.data(),
     .getset = getsets.data(),
-    .init = korvex::init_with_dict<init_impl>,
-    .new_ = tp_new,
-    .vectorcall = tp_vectorcall,
 });
 
 int exec_canvas(PyObject* module) {

@@ -379,21 +379,20 @@ int make_iter_function() {
 
 PyObject* tp_iter(PyObject* self) { return PyObject_CallOneArg(iter_function, self); }
 
-PyTypeObject color_type = korvex::static_type({
+PyTypeObject color_type = korvex::static_type<ColorObject>({
     .name = "korvex.color.color.Color",
-    .basicsize = sizeof(ColorObject),
-    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE,
-    .dealloc = tp_dealloc,
-    .repr = tp_repr,
-    .as_sequence = &sequence_methods,
-    .as_mapping = &mapping_methods,
-    .richcompare = tp_richcompare,
-    .iter = tp_iter,
+    .subclassable = true,
+    .lifecycle = {.create = tp_new,
+                  .init = korvex::init_with_dict<init_impl>,
+                  .call = tp_vectorcall,
+                  .dealloc = tp_dealloc},
+    .protocols = {.repr = tp_repr,
+                  .compare = tp_richcompare,
+                  .iter = tp_iter,
+                  .sequence = &sequence_methods,
+                  .mapping = &mapping_methods},
     .methods = methods.data(),
     .getset = getsets.data(),
-    .init = korvex::init_with_dict<init_impl>,
-    .new_ = tp_new,
-    .vectorcall = tp_vectorcall,
 });
 
 int exec_color(PyObject* module) {

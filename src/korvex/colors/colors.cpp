@@ -131,16 +131,12 @@ std::array<PyGetSetDef, colors_palette_size + 1> getsets = [] {
     return defs;
 }();
 
-PyTypeObject colors_type = korvex::static_type({
+PyTypeObject colors_type = korvex::static_type<ColorsObject>({
     .name = "korvex.colors.colors.Colors",
-    .basicsize = sizeof(ColorsObject),
-    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
-    .dealloc = tp_dealloc,
-    .traverse = tp_traverse,
-    .clear = tp_clear,
+    .subclassable = true,
+    .lifecycle = {.create = tp_new, .init = tp_init, .dealloc = tp_dealloc},
+    .collector = {.traverse = tp_traverse, .clear = tp_clear},
     .getset = getsets.data(),
-    .init = tp_init,
-    .new_ = tp_new,
 });
 
 int exec_colors(PyObject* module) {

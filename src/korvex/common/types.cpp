@@ -6,29 +6,31 @@
 
 namespace korvex {
 
-PyTypeObject static_type(const TypeSlots& slots) {
+PyTypeObject static_type(Py_ssize_t basicsize, const TypeSlots& slots) {
     PyTypeObject type{};
     PyVarObject head[] = {PyVarObject_HEAD_INIT(nullptr, 0)};
     type.ob_base = head[0];
+    const bool collected = slots.collector.traverse != nullptr;
     type.tp_name = slots.name;
-    type.tp_basicsize = slots.basicsize;
-    type.tp_flags = slots.flags;
-    type.tp_dealloc = slots.dealloc;
-    type.tp_repr = slots.repr;
-    type.tp_as_number = slots.as_number;
-    type.tp_as_sequence = slots.as_sequence;
-    type.tp_as_mapping = slots.as_mapping;
-    type.tp_hash = slots.hash;
-    type.tp_traverse = slots.traverse;
-    type.tp_clear = slots.clear;
-    type.tp_richcompare = slots.richcompare;
-    type.tp_iter = slots.iter;
+    type.tp_basicsize = basicsize;
+    type.tp_flags = Py_TPFLAGS_DEFAULT | (slots.subclassable ? Py_TPFLAGS_BASETYPE : 0) |
+                    (collected ? Py_TPFLAGS_HAVE_GC : 0);
+    type.tp_new = slots.lifecycle.create;
+    type.tp_init = slots.lifecycle.init;
+    type.tp_vectorcall = slots.lifecycle.call;
+    type.tp_dealloc = slots.lifecycle.dealloc;
+    type.tp_free = collected ? PyObject_GC_Del : PyObject_Free;
+    type.tp_traverse = slots.collector.traverse;
+    type.tp_clear = slots.collector.clear;
+    type.tp_repr = slots.protocols.repr;
+    type.tp_hash = slots.protocols.hash;
+    type.tp_richcompare = slots.protocols.compare;
+    type.tp_iter = slots.protocols.iter;
+    type.tp_as_number = slots.protocols.number;
+    type.tp_as_sequence = slots.protocols.sequence;
+    type.tp_as_mapping = slots.protocols.mapping;
     type.tp_methods = slots.methods;
     type.tp_getset = slots.getset;
-    type.tp_init = slots.init;
-    type.tp_new = slots.new_;
-    type.tp_free = (slots.flags & Py_TPFLAGS_HAVE_GC) != 0 ? PyObject_GC_Del : PyObject_Free;
-    type.tp_vectorcall = slots.vectorcall;
     return type;
 }
 

@@ -21,43 +21,59 @@ inline constexpr std::size_t slot_count = sizeof(Table) / sizeof(void (*)());
     static_assert(korvex::slot_count<Table> == (slots), #Table " has " #slots " slots, in order"); \
     static_assert(offsetof(Object, value) == sizeof(PyObject) + sizeof(void*), #Object ": value after the table")
 
-// The slots a module fills in its static type, by name. Everything left out
+// The slots a module fills in its static type, by role. Everything left out
 // stays empty, so the interpreter inherits or refuses it as for any static
 // type. A slot struct in, a type object ready for publish_type out:
 //
-//     PyTypeObject image_type = korvex::static_type({
-//         .name = "korvex.image.image.Image",
-//         .basicsize = sizeof(ImageObject),
-//         .dealloc = tp_dealloc,
-//         ...
+//     PyTypeObject rect_type = korvex::static_type<RectObject>({
+//         .name = "korvex.rect.rect.Rect",
+//         .subclassable = true,
+//         .lifecycle = {.create = tp_new, .init = tp_init, .call = tp_vectorcall, .dealloc = tp_dealloc},
+//         .protocols = {.repr = tp_repr, .compare = tp_richcompare},
+//         .methods = methods.data(),
 //     });
 //
 // Designated initialisers must follow the member order below, so a slot given
-// twice or under the wrong name does not compile.
+// twice or under the wrong name does not compile. The flags follow from what
+// is given: the base-type flag from `subclassable`, the collector's from
+// `collector`, so a type cannot be tracked without its traverse slot.
 struct TypeSlots {
     const char* name;
-    Py_ssize_t basicsize;
-    unsigned long flags = Py_TPFLAGS_DEFAULT;
-    destructor dealloc = nullptr;
-    reprfunc repr = nullptr;
-    PyNumberMethods* as_number = nullptr;
-    PySequenceMethods* as_sequence = nullptr;
-    PyMappingMethods* as_mapping = nullptr;
-    hashfunc hash = nullptr;
-    traverseproc traverse = nullptr;
-    inquiry clear = nullptr;
-    richcmpfunc richcompare = nullptr;
-    getiterfunc iter = nullptr;
+    bool subclassable = false;
+    // How instances are made (tp_new, tp_init, the type's vectorcall) and
+    // released (tp_dealloc).
+    struct Lifecycle {
+        newfunc create = nullptr;
+        initproc init = nullptr;
+        vectorcallfunc call = nullptr;
+        destructor dealloc = nullptr;
+    } lifecycle = {};
+    // The collector's slots, for types whose instances hold references.
+    struct Collector {
+        traverseproc traverse = nullptr;
+        inquiry clear = nullptr;
+    } collector = {};
+    // Text form, hashing, comparison, iteration, and the slot blocks.
+    struct Protocols {
+        reprfunc repr = nullptr;
+        hashfunc hash = nullptr;
+        richcmpfunc compare = nullptr;
+        getiterfunc iter = nullptr;
+        PyNumberMethods* number = nullptr;
+        PySequenceMethods* sequence = nullptr;
+        PyMappingMethods* mapping = nullptr;
+    } protocols = {};
     PyMethodDef* methods = nullptr;
     PyGetSetDef* getset = nullptr;
-    initproc init = nullptr;
-    newfunc new_ = nullptr;
-    vectorcallfunc vectorcall = nullptr;
 };
 
-// The type object for `slots`. Its memory is released by the allocator that
-// matches its flags (the collector's for Py_TPFLAGS_HAVE_GC types).
-PyTypeObject static_type(const TypeSlots& slots);
+// The type object of instances laid out as `basicsize` bytes.
+PyTypeObject static_type(Py_ssize_t basicsize, const TypeSlots& slots);
+
+template <class Object>
+PyTypeObject static_type(const TypeSlots& slots) {
+    return static_type(sizeof(Object), slots);
+}
 
 // The sequence and mapping slot blocks of an indexable type; the slots not
 // given stay empty.

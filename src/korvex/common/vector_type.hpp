@@ -903,21 +903,17 @@ private:
     static inline PyMappingMethods mapping_methods = mapping_slots(sq_length, mp_subscript, mp_ass_subscript);
 
 public:
-    static inline PyTypeObject type = static_type({
+    static inline PyTypeObject type = static_type<Object>({
         .name = Traits::type_name,
-        .basicsize = sizeof(Object),
-        .dealloc = tp_dealloc,
-        .repr = tp_repr,
-        .as_number = &number_methods,
-        .as_sequence = &sequence_methods,
-        .as_mapping = &mapping_methods,
-        .hash = tp_hash,
-        .richcompare = tp_richcompare,
+        .lifecycle = {.create = tp_new, .init = tp_init, .call = tp_vectorcall, .dealloc = tp_dealloc},
+        .protocols = {.repr = tp_repr,
+                      .hash = tp_hash,
+                      .compare = tp_richcompare,
+                      .number = &number_methods,
+                      .sequence = &sequence_methods,
+                      .mapping = &mapping_methods},
         .methods = methods.data(),
         .getset = getsets.data(),
-        .init = tp_init,
-        .new_ = tp_new,
-        .vectorcall = tp_vectorcall,
     });
 };
 

@@ -125,14 +125,11 @@ auto getsets = korvex::terminated<PyGetSetDef>(
     property("is_owner", korvex::get_flag<&ImageObject::is_owner>,
              korvex::docstring<"True when this Image frees its pixels when it is freed (read-only).">.data()));
 
-PyTypeObject image_type = korvex::static_type({
+PyTypeObject image_type = korvex::static_type<ImageObject>({
     .name = "korvex.image.image.Image",
-    .basicsize = sizeof(ImageObject),
-    .dealloc = tp_dealloc,
+    .lifecycle = {.create = tp_new, .init = korvex::init_without_arguments, .dealloc = tp_dealloc},
     .methods = methods.data(),
     .getset = getsets.data(),
-    .init = korvex::init_without_arguments,
-    .new_ = tp_new,
 });
 
 int exec_image(PyObject* module) { return korvex::publish_type(module, &image_type, &vtable); }

@@ -67,15 +67,12 @@ void tp_dealloc(PyObject* self) {
 
 auto methods = korvex::terminated<PyMethodDef>(KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::Unconvertible));
 
-PyTypeObject glyph_info_type = korvex::static_type({
+PyTypeObject glyph_info_type = korvex::static_type<GlyphInfoObject>({
     .name = "korvex.letter.letter.GlyphInfo",
-    .basicsize = sizeof(GlyphInfoObject),
-    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC,
-    .dealloc = tp_dealloc,
-    .traverse = tp_traverse,
-    .clear = tp_clear,
+    .subclassable = true,
+    .lifecycle = {.create = tp_new, .dealloc = tp_dealloc},
+    .collector = {.traverse = tp_traverse, .clear = tp_clear},
     .methods = methods.data(),
-    .new_ = tp_new,
 });
 
 int exec_letter(PyObject* module) {

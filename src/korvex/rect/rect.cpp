@@ -376,21 +376,17 @@ PyObject* slot_new(Rectangle raw) {
     return as_object(self);
 }
 
-PyTypeObject rect_type = korvex::static_type({
+PyTypeObject rect_type = korvex::static_type<RectObject>({
     .name = "korvex.rect.rect.Rect",
-    .basicsize = sizeof(RectObject),
-    .flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE,
-    .dealloc = tp_dealloc,
-    .repr = tp_repr,
-    .as_sequence = &sequence_methods,
-    .as_mapping = &mapping_methods,
-    .hash = PyObject_HashNotImplemented,
-    .richcompare = tp_richcompare,
+    .subclassable = true,
+    .lifecycle = {.create = tp_new, .init = tp_init, .call = tp_vectorcall, .dealloc = tp_dealloc},
+    .protocols = {.repr = tp_repr,
+                  .hash = PyObject_HashNotImplemented,
+                  .compare = tp_richcompare,
+                  .sequence = &sequence_methods,
+                  .mapping = &mapping_methods},
     .methods = methods(),
     .getset = getsets.data(),
-    .init = tp_init,
-    .new_ = tp_new,
-    .vectorcall = tp_vectorcall,
 });
 
 }  // namespace rect_impl

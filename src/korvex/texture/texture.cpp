@@ -160,14 +160,11 @@ auto getsets = korvex::terminated<PyGetSetDef>(
     property("is_owner", korvex::get_flag<&TextureObject::is_owner>,
              korvex::docstring<"True when this Texture releases its GPU object when freed (read-only).">.data()));
 
-PyTypeObject texture_type = korvex::static_type({
+PyTypeObject texture_type = korvex::static_type<TextureObject>({
     .name = "korvex.texture.texture.Texture",
-    .basicsize = sizeof(TextureObject),
-    .dealloc = tp_dealloc,
+    .lifecycle = {.create = tp_new, .init = korvex::init_without_arguments, .dealloc = tp_dealloc},
     .methods = methods.data(),
     .getset = getsets.data(),
-    .init = korvex::init_without_arguments,
-    .new_ = tp_new,
 });
 
 int exec_texture(PyObject* module) {
