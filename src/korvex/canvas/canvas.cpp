@@ -71,16 +71,8 @@ void slot_unload(RenderTextureObject* self) { (void)unload(self); }
 
 // Object creation on its own: nothing loaded, no textures; arguments are
 // ignored (__init__ checks them).
-PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
-    PyObject* self = type->tp_alloc(type, 0);
-    if (self == nullptr) return nullptr;
-    RenderTextureObject* rt = as_render_texture(self);
-    rt->__pyx_vtab = &vtable;
-    rt->_raw = RenderTexture2D{};
-    rt->_texture = Py_NewRef(Py_None);
-    rt->_depth = Py_NewRef(Py_None);
-    return self;
-}
+constexpr auto tp_new =
+    korvex::new_blank<RenderTextureObject, &vtable, &RenderTextureObject::_texture, &RenderTextureObject::_depth>;
 
 // Wraps one attachment in a Texture that does not own it.
 bool store_texture(PyObject*& target, Texture raw) {

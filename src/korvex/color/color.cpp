@@ -66,13 +66,7 @@ PyObject* box(Color raw) {
 
 // Object creation on its own: all channels 0, arguments ignored (__init__
 // checks them).
-PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
-    PyObject* self = type->tp_alloc(type, 0);
-    if (self == nullptr) return nullptr;
-    as_color(self)->__pyx_vtab = &vtable;
-    as_color(self)->_raw = Color{0, 0, 0, 0};
-    return self;
-}
+constexpr auto tp_new = korvex::new_blank<ColorObject, &vtable>;
 
 void tp_dealloc(PyObject* self) { Py_TYPE(self)->tp_free(self); }
 

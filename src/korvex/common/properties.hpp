@@ -1,8 +1,11 @@
 // Property tables: entries, and getters generated from the member they read.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <type_traits>
 
+#include "korvex/common/args.hpp"
 #include "korvex/common/python.hpp"
 
 namespace korvex {
@@ -54,6 +57,31 @@ template <auto flag>
 PyObject* get_flag(PyObject* self, void*) {
     using Object = typename detail::MemberOf<decltype(flag)>::Object;
     return PyBool_FromLong(reinterpret_cast<Object*>(self)->*flag);
+}
+
+// The property table of an object holding one of raylib's pixel records
+// (Image, Texture) in `_raw`: `leading`, the read-only size and format
+// properties, `trailing`, and the entry that ends the table.
+template <class Object, std::size_t L, std::size_t T>
+std::array<PyGetSetDef, L + 4 + T + 1> pixel_record_properties(const std::array<PyGetSetDef, L>& leading,
+                                                               const std::array<PyGetSetDef, T>& trailing) {
+    using Raw = decltype(Object::_raw);
+    const std::array<PyGetSetDef, 4> record{
+        property("width", get_integer<&Object::_raw, &Raw::width>,
+                 docstring<"The width in pixels, an int (read-only).">.data()),
+        property("height", get_integer<&Object::_raw, &Raw::height>,
+                 docstring<"The height in pixels, an int (read-only).">.data()),
+        property("mipmaps", get_integer<&Object::_raw, &Raw::mipmaps>,
+                 docstring<"The number of mipmap levels, an int (read-only).">.data()),
+        property("format", get_integer<&Object::_raw, &Raw::format>,
+                 docstring<"The pixel format, one of raylib's PIXELFORMAT numbers (read-only).">.data()),
+    };
+    std::array<PyGetSetDef, L + 4 + T + 1> table{};
+    std::size_t next = 0;
+    for (const PyGetSetDef& entry : leading) table[next++] = entry;
+    for (const PyGetSetDef& entry : record) table[next++] = entry;
+    for (const PyGetSetDef& entry : trailing) table[next++] = entry;
+    return table;
 }
 
 }  // namespace korvex

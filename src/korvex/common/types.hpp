@@ -117,6 +117,21 @@ inline bool bind_type(const char* module_name, const char* class_name, PyTypeObj
     return type != nullptr;
 }
 
+// The tp_new of a type whose objects hold a native table and a raylib value
+// (`__pyx_vtab`, `_raw`): the table set, the value all zero, and each member
+// named in `none_members` holding None. Arguments are ignored; tp_init reads
+// them.
+template <class Object, auto* table, auto... none_members>
+PyObject* new_blank(PyTypeObject* type, PyObject*, PyObject*) {
+    PyObject* self = type->tp_alloc(type, 0);
+    if (self == nullptr) return nullptr;
+    Object* object = reinterpret_cast<Object*>(self);
+    object->__pyx_vtab = table;
+    object->_raw = {};
+    ((object->*none_members = Py_NewRef(Py_None)), ...);
+    return self;
+}
+
 // A type of another module and its native table, bound during exec:
 //     korvex::Imported<Vector4Object, Vector4VTable> vector4;
 //     ... if (!vector4.bind(vector4_module_name, "Vector4")) return -1;

@@ -4,15 +4,16 @@
 //
 //     struct Traits : <Math traits> {
 //         using Object, Table;                     object layout, native table
-//         static constexpr const char* type_name;  "korvex.vector2.vector2.Vector2"
-//         static constexpr const char* class_name; "Vector2", used in messages
+//         static constexpr const char* class_name; "Vector2"
 //         static constexpr char letters[];         component names, in order
-//         static constexpr const char* own_factory, components_factory;
 //         static constexpr auto swizzles;          swizzle words, in class order
 //         static constexpr bool has_data, has_cross;
 //         static constexpr auto cross;             Struct(Struct, Struct), with has_cross
-//         static constexpr const char* doc;        class docstring, "Vector2(*args)\n--\n\n..."
 //     };
+//
+// The type's full name ("korvex.vector2.vector2.Vector2") and the names of
+// the factories from a vector of the type and from components
+// ("from_vector2", "from_xy") follow from the class name and the letters.
 //
 // The types are final and not tracked by the collector; released instances go
 // to a pool of up to pool_capacity objects and are reused most recent first.
@@ -127,6 +128,18 @@ inline Py_hash_t hash_doubles(const double* values, std::size_t count) {
 
 }  // namespace detail
 
+// A name assembled at compile time from parts, optionally lowercased.
+struct AssembledName {
+    char text[48]{};
+    std::size_t size = 0;
+
+    constexpr AssembledName& add(const char* part, bool lowercase = false) {
+        for (; *part != '\0'; ++part)
+            text[size++] = lowercase && *part >= 'A' && *part <= 'Z' ? static_cast<char>(*part - 'A' + 'a') : *part;
+        return *this;
+    }
+};
+
 template <class TraitsT>
 class VectorType {
 public:
@@ -136,6 +149,16 @@ public:
     using Struct = typename Traits::Struct;
     using Scalar = typename Traits::Scalar;
     static constexpr std::size_t N = Traits::size;
+
+    static constexpr AssembledName type_name = AssembledName{}
+                                                   .add("korvex.")
+                                                   .add(Traits::class_name, true)
+                                                   .add(".")
+                                                   .add(Traits::class_name, true)
+                                                   .add(".")
+                                                   .add(Traits::class_name);
+    static constexpr AssembledName own_factory = AssembledName{}.add("from_").add(Traits::class_name, true);
+    static constexpr AssembledName components_factory = AssembledName{}.add("from_").add(Traits::letters);
     static constexpr int pool_capacity = 1000;
 
     // Readies the type and publishes it with `table` as its native table.
@@ -426,10 +449,10 @@ private:
     static constexpr auto other_sig = signature(Name.value, "other");
     static constexpr auto deepcopy_sig = signature("__deepcopy__", "memo");
     static constexpr auto sadd_sig = signature("sadd", "new_vec", "old_vec");
-    static constexpr auto own_sig = signature(Traits::own_factory, "other");
+    static constexpr auto own_sig = signature(own_factory.text, "other");
     static constexpr auto ints_sig = detail::components_signature("from_ints", component_names);
     static constexpr auto floats_sig = detail::components_signature("from_floats", component_names);
-    static constexpr auto scalars_sig = detail::components_signature(Traits::components_factory, component_names);
+    static constexpr auto scalars_sig = detail::components_signature(components_factory.text, component_names);
 
     // A method that calls the slot `Member` of native_slots with the dispatch
     // flag set; the slot is a constant, so the call is direct.
@@ -904,7 +927,7 @@ private:
 
 public:
     static inline PyTypeObject type = static_type<Object>({
-        .name = Traits::type_name,
+        .name = type_name.text,
         .lifecycle = {.create = tp_new, .init = tp_init, .call = tp_vectorcall, .dealloc = tp_dealloc},
         .protocols = {.repr = tp_repr,
                       .hash = tp_hash,

@@ -26,14 +26,11 @@ ImageObject* as_image(PyObject* self) { return reinterpret_cast<ImageObject*>(se
 
 // --- creation ---------------------------------------------------------------------
 
-ImageObject* allocate() {
-    ImageObject* self = PyObject_New(ImageObject, &image_type);
-    if (self == nullptr) return nullptr;
-    self->__pyx_vtab = &vtable;
-    self->_raw = Image{};
-    self->is_owner = 0;
-    return self;
-}
+// From Python an Image is created empty (no pixels, not owning); arguments are
+// left to __init__, which refuses them.
+constexpr auto tp_new = korvex::new_blank<ImageObject, &vtable>;
+
+ImageObject* allocate() { return as_image(tp_new(&image_type, nullptr, nullptr)); }
 
 KORVEX_COLD PyObject* raise_negative_size(const Image& raw) {
     PyErr_Format(PyExc_ValueError, "image width and height must not be negative (got %d x %d)", raw.width,
@@ -52,8 +49,6 @@ PyObject* slot_new(Image raw, ImageNewOptions* options) {
 
 ImageVTable vtable = {.__pyx_new = slot_new};
 
-// From Python an Image is created empty (no pixels, not owning).
-PyObject* tp_new(PyTypeObject*, PyObject*, PyObject*) { return reinterpret_cast<PyObject*>(allocate()); }
 
 void tp_dealloc(PyObject* self) {
     ImageObject* image = as_image(self);
@@ -110,20 +105,13 @@ auto methods = korvex::terminated<PyMethodDef>(
 
 // --- properties ---------------------------------------------------------------------
 
-using korvex::get_integer;
 using korvex::property;
 
-auto getsets = korvex::terminated<PyGetSetDef>(
-    property("width", get_integer<&ImageObject::_raw, &Image::width>,
-             korvex::docstring<"The width in pixels, an int (read-only).">.data()),
-    property("height", get_integer<&ImageObject::_raw, &Image::height>,
-             korvex::docstring<"The height in pixels, an int (read-only).">.data()),
-    property("mipmaps", get_integer<&ImageObject::_raw, &Image::mipmaps>,
-             korvex::docstring<"The number of mipmap levels, an int (read-only).">.data()),
-    property("format", get_integer<&ImageObject::_raw, &Image::format>,
-             korvex::docstring<"The pixel format, one of raylib's PIXELFORMAT numbers (read-only).">.data()),
-    property("is_owner", korvex::get_flag<&ImageObject::is_owner>,
-             korvex::docstring<"True when this Image frees its pixels when it is freed (read-only).">.data()));
+auto getsets = korvex::pixel_record_properties<ImageObject>(
+    std::array<PyGetSetDef, 0>{},
+    std::array{property(
+        "is_owner", korvex::get_flag<&ImageObject::is_owner>,
+        korvex::docstring<"True when this Image frees its pixels when it is freed (read-only).">.data())});
 
 PyTypeObject image_type = korvex::static_type<ImageObject>({
     .name = "korvex.image.image.Image",

@@ -19,15 +19,7 @@ GlyphInfoObject* as_glyph(PyObject* self) { return reinterpret_cast<GlyphInfoObj
 
 // An empty object: every field of `_raw` zero, `_image` None. Arguments are
 // ignored, so GlyphInfo(...) with anything gives an empty object.
-PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
-    PyObject* self = type->tp_alloc(type, 0);
-    if (self == nullptr) return nullptr;
-    GlyphInfoObject* glyph = as_glyph(self);
-    glyph->__pyx_vtab = &vtable;
-    glyph->_raw = GlyphInfo{};
-    glyph->_image = Py_NewRef(Py_None);
-    return self;
-}
+constexpr auto tp_new = korvex::new_blank<GlyphInfoObject, &vtable, &GlyphInfoObject::_image>;
 
 // The glyph's pixels belong to the font it came from, so the Image does not
 // own them.

@@ -110,13 +110,7 @@ RectObject* allocate() {
 }
 
 // Creation on its own ignores its arguments; __init__ reads them.
-PyObject* tp_new(PyTypeObject* type, PyObject*, PyObject*) {
-    PyObject* obj = type->tp_alloc(type, 0);
-    if (obj == nullptr) return nullptr;
-    as_rect(obj)->__pyx_vtab = &vtable;
-    as_rect(obj)->_raw = Rectangle{0.0f, 0.0f, 0.0f, 0.0f};
-    return obj;
-}
+constexpr auto tp_new = korvex::new_blank<RectObject, &vtable>;
 
 int tp_init(PyObject* self, PyObject* args, PyObject* kwds) {
     if (!korvex::reject_keyword_dict("__init__", kwds)) return -1;

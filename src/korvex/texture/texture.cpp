@@ -16,7 +16,6 @@ namespace {
 
 using korvex::parse;
 using korvex::signature;
-using korvex::typed;
 
 extern PyTypeObject texture_type;
 korvex::Imported<ImageObject, ImageVTable> image_class;
@@ -26,14 +25,11 @@ TextureObject* as_texture(PyObject* self) { return reinterpret_cast<TextureObjec
 
 // --- creation ---------------------------------------------------------------------
 
-TextureObject* allocate() {
-    TextureObject* self = PyObject_New(TextureObject, &texture_type);
-    if (self == nullptr) return nullptr;
-    self->__pyx_vtab = &vtable;
-    self->_raw = Texture{};
-    self->is_owner = 0;
-    return self;
-}
+// From Python an Texture is created empty (id 0, not owning); arguments are
+// left to __init__, which refuses them.
+constexpr auto tp_new = korvex::new_blank<TextureObject, &vtable>;
+
+TextureObject* allocate() { return as_texture(tp_new(&texture_type, nullptr, nullptr)); }
 
 PyObject* box(Texture raw, bool is_owner) {
     TextureObject* self = allocate();
@@ -92,9 +88,6 @@ TextureVTable vtable = {
     .c_unload = slot_unload,
 };
 
-// From Python a Texture is created empty (id 0, not owning).
-PyObject* tp_new(PyTypeObject*, PyObject*, PyObject*) { return reinterpret_cast<PyObject*>(allocate()); }
-
 void tp_dealloc(PyObject* self) {
     slot_unload(as_texture(self));
     Py_TYPE(self)->tp_free(self);
@@ -114,7 +107,7 @@ PyObject* method_load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObje
 
 PyObject* method_load_from_image(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     ImageObject* image = nullptr;
-    if (!parse(load_from_image_sig, args, nargs, kwnames, typed(image, image_class.type))) return nullptr;
+    if (!parse(load_from_image_sig, args, nargs, kwnames, korvex::typed(image, image_class.type))) return nullptr;
     return slot_load_from_image(image->_raw);
 }
 
@@ -143,22 +136,15 @@ auto methods = korvex::terminated<PyMethodDef>(
 
 // --- properties ---------------------------------------------------------------------
 
-using korvex::get_integer;
 using korvex::property;
 
-auto getsets = korvex::terminated<PyGetSetDef>(
-    property("id", get_integer<&TextureObject::_raw, &Texture::id>,
-             korvex::docstring<"The OpenGL texture id, an int (0 when there is none; read-only).">.data()),
-    property("width", get_integer<&TextureObject::_raw, &Texture::width>,
-             korvex::docstring<"The width in pixels, an int (read-only).">.data()),
-    property("height", get_integer<&TextureObject::_raw, &Texture::height>,
-             korvex::docstring<"The height in pixels, an int (read-only).">.data()),
-    property("mipmaps", get_integer<&TextureObject::_raw, &Texture::mipmaps>,
-             korvex::docstring<"The number of mipmap levels, an int (read-only).">.data()),
-    property("format", get_integer<&TextureObject::_raw, &Texture::format>,
-             korvex::docstring<"The pixel format, one of raylib's PIXELFORMAT numbers (read-only).">.data()),
-    property("is_owner", korvex::get_flag<&TextureObject::is_owner>,
-             korvex::docstring<"True when this Texture releases its GPU object when freed (read-only).">.data()));
+auto getsets = korvex::pixel_record_properties<TextureObject>(
+    std::array{property(
+        "id", korvex::get_integer<&TextureObject::_raw, &Texture::id>,
+        korvex::docstring<"The OpenGL texture id, an int (0 when there is none; read-only).">.data())},
+    std::array{property(
+        "is_owner", korvex::get_flag<&TextureObject::is_owner>,
+        korvex::docstring<"True when this Texture releases its GPU object when freed (read-only).">.data())});
 
 PyTypeObject texture_type = korvex::static_type<TextureObject>({
     .name = "korvex.texture.texture.Texture",

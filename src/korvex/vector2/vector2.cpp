@@ -11,11 +11,8 @@ namespace {
 struct Vector2Traits : Vector2Math {
     using Object = Vector2Object;
     using Table = Vector2VTable;
-    static constexpr const char* type_name = "korvex.vector2.vector2.Vector2";
     static constexpr const char* class_name = "Vector2";
     static constexpr char letters[] = "xy";
-    static constexpr const char* own_factory = "from_vector2";
-    static constexpr const char* components_factory = "from_xy";
     static constexpr auto swizzles = korvex::lexicographic_words<2, 2>(letters);
     static constexpr bool has_data = true;
     static constexpr bool has_cross = false;

@@ -19,11 +19,8 @@ constexpr char swizzle_order[27][4] = {
 struct Vector3Traits : Vector3Math {
     using Object = Vector3Object;
     using Table = Vector3VTable;
-    static constexpr const char* type_name = "korvex.vector3.vector3.Vector3";
     static constexpr const char* class_name = "Vector3";
     static constexpr char letters[] = "xyz";
-    static constexpr const char* own_factory = "from_vector3";
-    static constexpr const char* components_factory = "from_xyz";
     static constexpr auto swizzles = korvex::listed_words<3>(swizzle_order);
     static constexpr bool has_data = false;
     static constexpr bool has_cross = true;

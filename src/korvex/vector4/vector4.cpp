@@ -12,11 +12,8 @@ namespace {
 struct Vector4Traits : Vector4Math {
     using Object = Vector4Object;
     using Table = Vector4VTable;
-    static constexpr const char* type_name = "korvex.vector4.vector4.Vector4";
     static constexpr const char* class_name = "Vector4";
     static constexpr char letters[] = "xyzw";
-    static constexpr const char* own_factory = "from_vector4";
-    static constexpr const char* components_factory = "from_xyzw";
     static constexpr auto swizzles = korvex::lexicographic_words<4, 4>(letters);
     static constexpr bool has_data = false;
     static constexpr bool has_cross = false;
