@@ -124,4 +124,8 @@ int exec_audio(PyObject* module) {
 }  // namespace
 
 KORVEX_MODULE(audio, exec_audio,
-              "Audio, a handle on raylib's audio device and its master volume.")
+              "Audio, a handle on raylib's audio device and its master volume.\n\n"
+              "Audio(): a handle on raylib's single, process-wide audio device.\n\n"
+              "All instances act on the same device: init() opens it, close() closes it, ready tells whether "
+              "it is open, master_volume reads and sets the volume. Freeing an Audio does not close the "
+              "device. Pickles by type.")

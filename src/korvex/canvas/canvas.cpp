@@ -332,4 +332,10 @@ int exec_canvas(PyObject* module) {
 }  // namespace
 
 KORVEX_MODULE(canvas, exec_canvas,
-              "RenderTexture, an off-screen raylib framebuffer to draw into.")
+              "RenderTexture, an off-screen raylib framebuffer to draw into.\n\n"
+              "RenderTexture(width, height): renderTextureAn off-screen framebuffer with a colour and a depth "
+              "texture.\n\n"
+              "The sizes convert to 32-bit ints; a side above 32768 raises ValueError. Loading needs an open "
+              "raylib window (check valid). Draw into it between begin() and end(), or in a with block. The "
+              "framebuffer is released by unload() or when the object is freed. May be subclassed: overrides "
+              "of begin and end are honoured by native callers. Pickling is refused.")

@@ -400,5 +400,11 @@ int exec_color(PyObject* module) {
 
 KORVEX_MODULE(color, exec_color,
               "Color, the 8-bit RGBA colour.\n\n"
-              "Comparison, tint and packing are raylib's; normalize() and Color.from_normalized() convert to and "
-              "from Vector4 values in 0..1.")
+              "Comparison, tint and packing are raylib's; normalize() and Color.from_normalized() convert to "
+              "and from Vector4 values in 0..1.\n\n"
+              "Color(r, g, b, a=255): colorAn 8-bit RGBA colour.\n\n"
+              "Each argument converts to a 32-bit int (a float is truncated toward zero; OverflowError outside "
+              "that range) and is clamped to 0..255, so Color(300, -5, 128) is (255, 0, 128, 255).\n\n"
+              "== and != take a Color only (TypeError for anything else, None included). Mutable and "
+              "unhashable; len() is 4 and iteration yields r, g, b, a, but there is no indexing. May be "
+              "subclassed: native callers honour a subclass's fade and to_int. Pickling is refused.")

@@ -150,4 +150,8 @@ int exec_colors(PyObject* module) {
 
 KORVEX_MODULE(colors, exec_colors,
               "The palette of 152 named colours: colors.AliceBlue, colors.Red, ...\n\n"
-              "colors is the Colors instance made at import.")
+              "colors is the Colors instance made at import.\n\n"
+              "Colors(): colorsA palette of 152 named colours, one Color attribute per name.\n\n"
+              "Use the module's instance, colors (colors.AliceBlue, colors.Red, ...). Each attribute holds its "
+              "own Color object, handed out as is: changing a channel of colors.Red changes what every later "
+              "reader sees. Calling __init__ again makes all 152 colours afresh. Takes no arguments.")

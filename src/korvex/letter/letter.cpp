@@ -74,4 +74,9 @@ int exec_letter(PyObject* module) {
 
 }  // namespace
 
-KORVEX_MODULE(letter, exec_letter, "GlyphInfo, a font glyph record of raylib together with its Image.")
+KORVEX_MODULE(letter, exec_letter,
+              "GlyphInfo, a font glyph record of raylib together with its Image.\n\n"
+              "GlyphInfo(): one character of a font: raylib's metrics and image of a glyph.\n\n"
+              "Other extension modules make filled GlyphInfo objects natively; calling the class gives an "
+              "empty one and ignores its arguments. It has no Python attributes of its own. Pickling is "
+              "refused.")

@@ -386,4 +386,15 @@ PyTypeObject rect_type = korvex::static_type<RectObject>({
 }  // namespace rect_impl
 
 KORVEX_MODULE(rect, rect_impl::exec_rect,
-              "Rect, the single-precision rectangle, with its collision tests.")
+              "Rect, the single-precision rectangle, with its collision tests.\n\n"
+              "Rect(*args): an axis-aligned rectangle (x, y, width, height) in single precision.\n\n"
+              "x grows to the right and y downward, as on screen. Rect() is all zeros; Rect(x, y, width, "
+              "height) takes four numbers; Rect(r) copies a Rect; Rect(v) of a Vector2 is (0, 0, v.x, v.y); "
+              "Rect(q) of a Vector4 is (q.x, q.y, q.z, q.w); Rect(s) takes a list or tuple of four numbers; "
+              "Rect(position, size) takes two Vector2s or lists or tuples of two numbers. Numbers convert by "
+              "the float protocol, rounded to single precision. Other arguments raise ValueError (TypeError "
+              "for 3 or more than 4 arguments or a keyword); a failure changes nothing.\n\n"
+              "collide_point includes the border; collide_rect needs a true overlap. == compares the four "
+              "fields exactly and is False for other types; unhashable. len() is 4 and r[i] reads x, y, width, "
+              "height. May be subclassed: native callers honour a subclass's get_ and collide_ methods. "
+              "Pickling is refused.")

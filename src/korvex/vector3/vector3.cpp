@@ -46,4 +46,18 @@ int exec_vector3(PyObject* module) { return Impl::publish(module, &vtable); }
 }  // namespace
 
 KORVEX_MODULE(vector3, exec_vector3,
-              "The three-component single-precision vector Vector3.")
+              "The three-component single-precision vector Vector3.\n\n"
+              "Vector3(*args): a three-component vector (x, y, z) of single-precision floats.\n\n"
+              "Vector3() is (0.0, 0.0, 0.0); Vector3(x, y, z) takes three numbers; Vector3(v) copies a "
+              "Vector3, reads v.x, v.y and v.z of a vector-like object (one with a clamp_magnitude_ip "
+              "attribute), or takes the items of a list or tuple of length 3. Numbers convert by the float "
+              "protocol and are rounded to single precision. Keywords are refused, and any other argument "
+              "raises TypeError.\n\n"
+              "Operators: + and - take a Vector3 (TypeError otherwise); *, / and // take a Vector3 (per "
+              "component) or an int or float; there are no reflected forms, so 3 * v raises TypeError. +=, -= "
+              "and *= take a Vector3 only and change the left operand in place. Scalar products and quotients "
+              "are computed in double precision and rounded back. Division by zero gives inf or nan, never an "
+              "error. == compares the components exactly and is False for any other type; hash(v) equals "
+              "hash(v.get_tuple()), although vectors are mutable. len(v) is 3; v[i] and iteration read the "
+              "components.\n\n"
+              "Final (not subclassable); pickling is refused, copy with copy() or copy.copy.")

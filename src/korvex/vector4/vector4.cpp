@@ -37,4 +37,18 @@ int exec_vector4(PyObject* module) { return Impl::publish(module, &vtable); }
 }  // namespace
 
 KORVEX_MODULE(vector4, exec_vector4,
-              "The four-component double-precision vector Vector4.")
+              "The four-component double-precision vector Vector4.\n\n"
+              "Vector4(*args): a four-component vector (x, y, z, w) of double-precision floats.\n\n"
+              "Vector4() is (0.0, 0.0, 0.0, 0.0); Vector4(x, y, z, w) takes four numbers; Vector4(v) copies a "
+              "Vector4, reads v.x, v.y, v.z and v.w of a vector-like object (one with a clamp_magnitude_ip "
+              "attribute), or takes the items of a list or tuple of length 4. Numbers convert by the float "
+              "protocol and are stored as doubles, unrounded. Keywords are refused, and any other argument "
+              "raises TypeError.\n\n"
+              "Operators: + and - take a Vector4 (TypeError otherwise); *, / and // take a Vector4 (per "
+              "component) or an int or float; there are no reflected forms, so 3 * v raises TypeError. +=, -= "
+              "and *= take a Vector4 only and change the left operand in place. / and // by a number multiply "
+              "by its reciprocal, computed once. Division by zero gives inf or nan, never an error. == "
+              "compares the components exactly and is False for any other type; hash(v) equals "
+              "hash(v.get_tuple()), although vectors are mutable. len(v) is 4; v[i] and iteration read the "
+              "components.\n\n"
+              "Final (not subclassable); pickling is refused, copy with copy() or copy.copy.")
