@@ -538,3 +538,55 @@ def test_collision_paths_do_not_leak_references():
         with pytest.raises(TypeError):
             r.collide_rect_tuple((1.5, 2.5, "x", 4.5))
     assert [sys.getrefcount(v) for v in items] == before
+
+
+# --- the typed entries on plain numbers -------------------------------------------------------
+#
+# Exact floats and one-digit ints in an exact tuple or list (and the stored
+# components of an exact Vector2 or Vector4) are compared without the
+# interpreter; the answer must be the interpreter's own, for every mix of
+# kinds, including those that still go through it (big ints, bools, int and
+# float subclasses, Fractions).
+
+from hypothesis import given, strategies as st
+
+PLAIN = st.one_of(
+    st.floats(allow_nan=True, allow_infinity=True, width=64),
+    st.integers(-(2**30) + 1, 2**30 - 1),
+    st.integers(-(2**70), 2**70),
+    st.sampled_from([True, False, 0.0, -0.0, 2**30, -(2**30), 2**53 + 1]),
+    st.fractions(max_denominator=7).map(Fraction),
+)
+EDGES = st.floats(-1e6, 1e6, width=32)
+
+
+def point_by_interpreter(r, px, py):
+    return bool(r.x <= px and px <= r.right and r.y <= py and py <= r.bottom)
+
+
+def rect_by_interpreter(r, a, b, c, d):
+    return bool(r.x < a + c and a < r.right and r.y < b + d and b < r.bottom)
+
+
+@given(EDGES, EDGES, EDGES, EDGES, PLAIN, PLAIN)
+def test_typed_point_entries_answer_as_the_interpreter(x, y, w, h, px, py):
+    r = Rect(x, y, w, h)
+    expected = point_by_interpreter(r, px, py)
+    assert r.collide_point_tuple((px, py)) is expected
+    assert r.collide_point_list([px, py]) is expected
+    v = Vector2(float(px), float(py)) if not isinstance(px, Fraction) and not isinstance(py, Fraction) else None
+    if v is not None:
+        assert r.collide_point_vector2(v) is point_by_interpreter(r, v.x, v.y)
+
+
+@given(EDGES, EDGES, EDGES, EDGES, PLAIN, PLAIN, PLAIN, PLAIN)
+def test_typed_rect_entries_answer_as_the_interpreter(x, y, w, h, a, b, c, d):
+    r = Rect(x, y, w, h)
+    expected = rect_by_interpreter(r, a, b, c, d)
+    assert r.collide_rect_tuple((a, b, c, d)) is expected
+    assert r.collide_rect_list([a, b, c, d]) is expected
+    try:
+        q = Vector4(a, b, c, d)
+    except OverflowError:
+        return
+    assert r.collide_rect_vector4(q) is rect_by_interpreter(r, q.x, q.y, q.z, q.w)

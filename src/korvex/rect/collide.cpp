@@ -143,19 +143,54 @@ int rect_axis(RectObject* self, PyObject* other, Source source, int axis) {
     return result;
 }
 
-// An axis rule on the horizontal axis, then, if it holds, on the vertical one.
-template <Source source, Py_ssize_t needed, int (*axis_rule)(RectObject*, PyObject*, Source, int)>
+// The values an object rule would read, when reading and comparing them
+// cannot run Python code: the stored components of an exact Vector2 or
+// Vector4 (their x, y, z, w attributes return exactly these), or items of an
+// exact tuple or list that are exact floats or ints of one digit (under 2**30
+// in magnitude, so exact as doubles, and so are their sums). The
+// interpreter's comparisons and additions of such numbers are the double
+// ones, so the rule on numbers gives the same answer without the objects.
+template <std::size_t count>
+bool plain_numbers(PyObject* obj, Source source, double (&out)[count]) {
+    if (source == Source::Attributes) {
+        if (!Py_IS_TYPE(obj, count == 2 ? vector2_class.type : vector4_class.type)) return false;
+        return vector_components(obj, out);
+    }
+    if (!PyTuple_CheckExact(obj) && !PyList_CheckExact(obj)) return false;
+    PyObject* const* items = PySequence_Fast_ITEMS(obj);
+    for (std::size_t i = 0; i < count; ++i) {
+        PyObject* item = items[i];
+        if (PyFloat_CheckExact(item)) {
+            out[i] = PyFloat_AS_DOUBLE(item);
+        } else if (PyLong_CheckExact(item) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(item))) {
+            out[i] = static_cast<double>(PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(item)));
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool point_on_numbers(const Rectangle& r, const double (&p)[2]) { return point_inside(r, p[0], p[1]); }
+bool rect_on_numbers(const Rectangle& r, const double (&o)[4]) { return rects_overlap(r, o[0], o[1], o[2], o[3]); }
+
+// An axis rule on the horizontal axis, then, if it holds, on the vertical one
+// (or the same rule on plain numbers, see plain_numbers).
+template <Source source, std::size_t needed, int (*axis_rule)(RectObject*, PyObject*, Source, int),
+          bool (*numeric_rule)(const Rectangle&, const double (&)[needed])>
 int on_both_axes(RectObject* self, PyObject* other) {
     if (!long_enough(other, source, needed)) return -1;
+    double values[needed];
+    if (plain_numbers(other, source, values)) return numeric_rule(self->_raw, values);
     int result = axis_rule(self, other, source, 0);
     if (result != 1) return result;
     return axis_rule(self, other, source, 1);
 }
 
 template <Source source>
-constexpr auto point_objects = on_both_axes<source, 2, point_axis>;
+constexpr auto point_objects = on_both_axes<source, 2, point_axis, point_on_numbers>;
 template <Source source>
-constexpr auto rect_objects = on_both_axes<source, 4, rect_axis>;
+constexpr auto rect_objects = on_both_axes<source, 4, rect_axis, rect_on_numbers>;
 
 int rect_rect(RectObject* self, PyObject* other) {
     if (!is_rect(other)) return korvex::raise_argument_type("other", &rect_type, other) ? 0 : -1;
