@@ -1370,6 +1370,19 @@ def test_sequence_protocol(kind):
     assert [next(it) for _ in values] == list(values)
     with pytest.raises(StopIteration):
         next(it)
+    # Each component is read when it is reached; an exhausted iterator stays
+    # exhausted and lets go of the vector.
+    it = iter(v)
+    assert iter(it) is it and next(it) == values[0]
+    v[1] = -5
+    assert next(it) == -5.0
+    v[1] = values[1]
+    assert list(it) == list(values[2:]) and list(it) == []
+    before = sys.getrefcount(v)
+    del it
+    assert sys.getrefcount(v) == before
+    with pytest.raises(TypeError):
+        type(iter(v))()
     assert 2 in v and 2.0 in v and values[-1] in v and kind.size + 1 not in v
     assert bool(kind.type()) is True and bool(kind.type(*(NAN,) * kind.size)) is True
 

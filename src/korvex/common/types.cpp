@@ -26,6 +26,7 @@ PyTypeObject static_type(Py_ssize_t basicsize, const TypeSlots& slots) {
     type.tp_hash = slots.protocols.hash;
     type.tp_richcompare = slots.protocols.compare;
     type.tp_iter = slots.protocols.iter;
+    type.tp_iternext = slots.protocols.next;
     type.tp_as_number = slots.protocols.number;
     type.tp_as_sequence = slots.protocols.sequence;
     type.tp_as_mapping = slots.protocols.mapping;

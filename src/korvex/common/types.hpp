@@ -53,12 +53,14 @@ struct TypeSlots {
         traverseproc traverse = nullptr;
         inquiry clear = nullptr;
     } collector = {};
-    // Text form, hashing, comparison, iteration, and the slot blocks.
+    // Text form, hashing, comparison, iteration (iter, and next for
+    // iterators), and the slot blocks.
     struct Protocols {
         reprfunc repr = nullptr;
         hashfunc hash = nullptr;
         richcmpfunc compare = nullptr;
         getiterfunc iter = nullptr;
+        iternextfunc next = nullptr;
         PyNumberMethods* number = nullptr;
         PySequenceMethods* sequence = nullptr;
         PyMappingMethods* mapping = nullptr;

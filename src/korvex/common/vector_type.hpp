@@ -164,6 +164,7 @@ public:
     // Readies the type and publishes it with `table` as its native table.
     static int publish(PyObject* module, Table* native_table) {
         table = native_table;
+        if (PyType_Ready(&iterator_type) < 0) return -1;
         return publish_type(module, &type, native_table);
     }
 
@@ -925,6 +926,49 @@ private:
     static inline PySequenceMethods sequence_methods = sequence_slots(sq_length, sq_item);
     static inline PyMappingMethods mapping_methods = mapping_slots(sq_length, mp_subscript, mp_ass_subscript);
 
+    // --- iteration --------------------------------------------------------------------------
+    //
+    // iter(v) yields the components as v[0], v[1], ... would, each read when it
+    // is reached (a change between steps shows), and then stops: the same as
+    // the interpreter's iteration by indexing, without raising and catching an
+    // IndexError at the end of every loop, unpacking and tuple(v).
+
+    struct Iterator {
+        PyObject_HEAD
+        PyObject* vector;  // null once exhausted
+        std::size_t next;
+    };
+
+    static PyObject* tp_iter(PyObject* self) {
+        Iterator* iterator = PyObject_New(Iterator, &iterator_type);
+        if (iterator == nullptr) return nullptr;
+        iterator->vector = Py_NewRef(self);
+        iterator->next = 0;
+        return reinterpret_cast<PyObject*>(iterator);
+    }
+
+    static PyObject* iterator_next(PyObject* self) {
+        Iterator* iterator = reinterpret_cast<Iterator*>(self);
+        if (iterator->vector == nullptr) return nullptr;
+        if (iterator->next < N)
+            return PyFloat_FromDouble(static_cast<double>(vec::at<Traits>(data_of(iterator->vector), iterator->next++)));
+        Py_CLEAR(iterator->vector);
+        return nullptr;
+    }
+
+    static void iterator_dealloc(PyObject* self) {
+        Py_XDECREF(reinterpret_cast<Iterator*>(self)->vector);
+        PyObject_Free(self);
+    }
+
+    static constexpr AssembledName iterator_name = AssembledName{}.add(type_name.text).add("Iterator");
+
+    static inline PyTypeObject iterator_type = static_type<Iterator>({
+        .name = iterator_name.text,
+        .lifecycle = {.dealloc = iterator_dealloc},
+        .protocols = {.iter = PyObject_SelfIter, .next = iterator_next},
+    });
+
 public:
     static inline PyTypeObject type = static_type<Object>({
         .name = type_name.text,
@@ -932,6 +976,7 @@ public:
         .protocols = {.repr = tp_repr,
                       .hash = tp_hash,
                       .compare = tp_richcompare,
+                      .iter = tp_iter,
                       .number = &number_methods,
                       .sequence = &sequence_methods,
                       .mapping = &mapping_methods},
