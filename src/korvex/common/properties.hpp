@@ -60,11 +60,12 @@ PyObject* get_flag(PyObject* self, void*) {
 }
 
 // The property table of an object holding one of raylib's pixel records
-// (Image, Texture) in `_raw`: `leading`, the read-only size and format
-// properties, `trailing`, and the entry that ends the table.
-template <class Object, std::size_t L, std::size_t T>
-std::array<PyGetSetDef, L + 4 + T + 1> pixel_record_properties(const std::array<PyGetSetDef, L>& leading,
-                                                               const std::array<PyGetSetDef, T>& trailing) {
+// (Image, Texture) in `_raw` and an owner flag in `is_owner`: `leading`, the
+// read-only size and format properties, `is_owner` with `owner_doc`, and the
+// entry that ends the table.
+template <class Object, std::size_t L>
+std::array<PyGetSetDef, L + 6> pixel_record_properties(const std::array<PyGetSetDef, L>& leading,
+                                                       const char* owner_doc) {
     using Raw = decltype(Object::_raw);
     const std::array<PyGetSetDef, 4> record{
         property("width", get_integer<&Object::_raw, &Raw::width>,
@@ -76,11 +77,11 @@ std::array<PyGetSetDef, L + 4 + T + 1> pixel_record_properties(const std::array<
         property("format", get_integer<&Object::_raw, &Raw::format>,
                  docstring<"The pixel format, one of raylib's PIXELFORMAT numbers (read-only).">.data()),
     };
-    std::array<PyGetSetDef, L + 4 + T + 1> table{};
+    std::array<PyGetSetDef, L + 6> table{};
     std::size_t next = 0;
     for (const PyGetSetDef& entry : leading) table[next++] = entry;
     for (const PyGetSetDef& entry : record) table[next++] = entry;
-    for (const PyGetSetDef& entry : trailing) table[next++] = entry;
+    table[next] = property("is_owner", get_flag<&Object::is_owner>, owner_doc);
     return table;
 }
 

@@ -105,13 +105,8 @@ auto methods = korvex::terminated<PyMethodDef>(
 
 // --- properties ---------------------------------------------------------------------
 
-using korvex::property;
-
 auto getsets = korvex::pixel_record_properties<ImageObject>(
-    std::array<PyGetSetDef, 0>{},
-    std::array{property(
-        "is_owner", korvex::get_flag<&ImageObject::is_owner>,
-        korvex::docstring<"True when this Image frees its pixels when it is freed (read-only).">.data())});
+    std::array<PyGetSetDef, 0>{}, "True when this Image frees its pixels when it is freed (read-only).");
 
 PyTypeObject image_type = korvex::static_type<ImageObject>({
     .name = "korvex.image.image.Image",

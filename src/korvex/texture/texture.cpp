@@ -136,15 +136,11 @@ auto methods = korvex::terminated<PyMethodDef>(
 
 // --- properties ---------------------------------------------------------------------
 
-using korvex::property;
-
 auto getsets = korvex::pixel_record_properties<TextureObject>(
-    std::array{property(
+    std::array{korvex::property(
         "id", korvex::get_integer<&TextureObject::_raw, &Texture::id>,
         korvex::docstring<"The OpenGL texture id, an int (0 when there is none; read-only).">.data())},
-    std::array{property(
-        "is_owner", korvex::get_flag<&TextureObject::is_owner>,
-        korvex::docstring<"True when this Texture releases its GPU object when freed (read-only).">.data())});
+    "True when this Texture releases its GPU object when freed (read-only).");
 
 PyTypeObject texture_type = korvex::static_type<TextureObject>({
     .name = "korvex.texture.texture.Texture",
