@@ -2,9 +2,11 @@
 checks, the hostile number objects, and the description of the three vector
 types that the vector suite and the entry-point catalogue iterate over."""
 
+import gc
 import importlib
 import math
 import struct
+import warnings
 from dataclasses import dataclass
 
 INF = math.inf
@@ -168,3 +170,24 @@ def assert_vector(v, expected):
     assert type(v) is VECTORS[len(expected) - 2].type
     got = v.get_tuple()
     assert all(same(g, e) for g, e in zip(got, expected, strict=True)), (got, expected)
+
+
+class Quiet:
+    """Warnings filtered by `action` (by default turned into errors), the
+    collector off: it would allocate at random points, and it could hide a
+    leak by freeing something else meanwhile."""
+
+    def __init__(self, action="error"):
+        self.warnings = warnings.catch_warnings()
+        self.action = action
+
+    def __enter__(self):
+        self.warnings.__enter__()
+        warnings.simplefilter(self.action)
+        self.enabled = gc.isenabled()
+        gc.disable()
+
+    def __exit__(self, *exc):
+        if self.enabled:
+            gc.enable()
+        self.warnings.__exit__(*exc)

@@ -32,6 +32,7 @@ from pathlib import Path
 import pytest
 
 import entry_points as E
+from support import Quiet
 
 try:
     import _testcapi
@@ -169,21 +170,6 @@ def drain_freelists():
 
 
 
-class Quiet:
-    """Warnings are errors (good values raise none), the collector is off
-    (it would allocate at random points, and it could hide a leak)."""
-
-    def __enter__(self):
-        self.warnings = warnings.catch_warnings()
-        self.warnings.__enter__()
-        warnings.simplefilter("error")
-        self.enabled = gc.isenabled()
-        gc.disable()
-
-    def __exit__(self, *exc):
-        if self.enabled:
-            gc.enable()
-        self.warnings.__exit__(*exc)
 
 
 # --- the sweep --------------------------------------------------------------------------------------

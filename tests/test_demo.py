@@ -13,16 +13,8 @@ DEMO = Path(__file__).resolve().parent.parent / "examples" / "particles.py"
 BACKGROUND = (10, 12, 24)
 SIZE = (640, 480)
 
-
-class Image(ctypes.Structure):
-    _fields_ = [
-        ("data", ctypes.c_void_p),
-        ("width", ctypes.c_int),
-        ("height", ctypes.c_int),
-        ("mipmaps", ctypes.c_int),
-        ("format", ctypes.c_int),
-    ]
-
+sys.path.insert(0, str(DEMO.parent))
+from drawing import Image  # noqa: E402  (raylib's Image record, as the demo binds it)
 
 PIXELFORMAT_UNCOMPRESSED_R8G8B8 = 4
 

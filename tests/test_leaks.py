@@ -17,6 +17,7 @@ import warnings
 import pytest
 
 import entry_points as E
+from support import Quiet
 
 pytestmark = pytest.mark.skipif(
     not hasattr(sys, "gettotalrefcount"), reason="reference counts need the debug interpreter (make test-debug)"
@@ -43,24 +44,6 @@ def repeat(thunk, allowed, times):
             pass
 
 
-class Quiet:
-    """Warnings filtered by `action`, the collector off (it could hide a leak
-    by freeing something else meanwhile)."""
-
-    def __init__(self, action):
-        self.warnings = warnings.catch_warnings()
-        self.action = action
-
-    def __enter__(self):
-        self.warnings.__enter__()
-        warnings.simplefilter(self.action)
-        self.enabled = gc.isenabled()
-        gc.disable()
-
-    def __exit__(self, *exc):
-        if self.enabled:
-            gc.enable()
-        self.warnings.__exit__(*exc)
 
 
 def quick_growth(thunk, allowed, times, action):

@@ -17,7 +17,11 @@ bool is_own_method(PyObject* attribute, void* own) {
 }  // namespace
 
 Override lookup_override(PyObject* self, const char* name, void* own) {
-    PyObject* attribute = PyObject_GetAttrString(self, name);
+    // The name is interned, so that the attribute cache keeps one string per
+    // method rather than one per call.
+    PyObject* key = PyUnicode_InternFromString(name);
+    PyObject* attribute = key == nullptr ? nullptr : PyObject_GetAttr(self, key);
+    Py_XDECREF(key);
     if (attribute == nullptr) return {Override::Outcome::failed, nullptr};
     if (is_own_method(attribute, own)) {
         Py_DECREF(attribute);

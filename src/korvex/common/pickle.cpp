@@ -129,7 +129,8 @@ PyObject* reduce_stateless(PyObject* self, const char* rebuild_name) {
     PyObject* rebuild = PyObject_GetAttrString(this_module(), rebuild_name);
     if (rebuild == nullptr) return nullptr;
     PyObject* dict = nullptr;
-    if (PyObject_GetOptionalAttrString(self, "__dict__", &dict) < 0) {
+    PyObject* dict_name = interned<"__dict__">();
+    if (dict_name == nullptr || PyObject_GetOptionalAttr(self, dict_name, &dict) < 0) {
         Py_DECREF(rebuild);
         return nullptr;
     }
@@ -155,7 +156,8 @@ PyObject* apply_stateless_state(PyObject* self, PyObject* state) {
         int truth = PyObject_IsTrue(extra);
         if (truth < 0) return nullptr;
         if (truth) {
-            PyObject* dict = PyObject_GetAttrString(self, "__dict__");
+            PyObject* dict_name = interned<"__dict__">();
+            PyObject* dict = dict_name == nullptr ? nullptr : PyObject_GetAttr(self, dict_name);
             if (dict == nullptr) return nullptr;
             int status;
             if (PyDict_CheckExact(extra)) {
@@ -179,7 +181,8 @@ PyObject* rebuild_stateless(PyObject* type, PyObject* checksum, PyObject* state)
         raise_checksum_mismatch(value);
         return nullptr;
     }
-    PyObject* object = PyObject_CallMethod(type, "__new__", "O", type);
+    PyObject* new_name = interned<"__new__">();
+    PyObject* object = new_name == nullptr ? nullptr : PyObject_CallMethodOneArg(type, new_name, type);
     if (object == nullptr) return nullptr;
     if (state != Py_None) {
         PyObject* done = apply_stateless_state(object, state);
