@@ -132,7 +132,7 @@ using FastcallFunction = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, 
 
 // Whether the documented callable receives the object it is looked up on:
 // methods and module functions do ($self, which inspect drops once bound),
-// static methods and constructors do not.
+// static methods do not.
 enum class Receiver { none, self };
 
 namespace detail {
@@ -224,29 +224,27 @@ constexpr std::size_t write_documented(char* out, const char* name, const Signat
 
 // `Text` is a captureless lambda returning the doc text, so that the text
 // may come from a template argument or from a constexpr descriptor.
-template <const auto& sig, Receiver receiver, FixedString name, class Text>
+template <const auto& sig, Receiver receiver, class Text>
 constexpr auto build_documented(Text) {
     constexpr const char* doc = Text{}();
-    constexpr const char* shown = name.value[0] != '\0' ? name.value : sig.name;
-    constexpr std::size_t size = write_documented(nullptr, shown, sig, receiver, doc);
+    constexpr std::size_t size = write_documented(nullptr, sig.name, sig, receiver, doc);
     std::array<char, size> text{};
-    write_documented(text.data(), shown, sig, receiver, doc);
+    write_documented(text.data(), sig.name, sig, receiver, doc);
     return text;
 }
 
 }  // namespace detail
 
 // The docstring of the callable that parses with `sig`, a static array:
-// documented<sig, "Does this.">.data(). `name` replaces the signature's name
-// where the callable is known by another (a class and its __init__).
-template <const auto& sig, FixedString doc, Receiver receiver = Receiver::self, FixedString name = "">
-inline constexpr auto documented = detail::build_documented<sig, receiver, name>([] { return doc.value; });
+// documented<sig, "Does this.">.data().
+template <const auto& sig, FixedString doc, Receiver receiver = Receiver::self>
+inline constexpr auto documented = detail::build_documented<sig, receiver>([] { return doc.value; });
 
 // The same for a text held by a constexpr descriptor:
 //     static constexpr auto doc = documented_by<sig>([] { return entry.doc; });
 template <const auto& sig, Receiver receiver = Receiver::self, class Text>
 constexpr auto documented_by(Text text) {
-    return detail::build_documented<sig, receiver, "">(text);
+    return detail::build_documented<sig, receiver>(text);
 }
 
 // A docstring without a signature (modules, properties, and classes whose

@@ -292,12 +292,8 @@ private:
             self->data = data_of(arg);
             return 0;
         }
-        // The name is made once and interned: a name made from the C string
-        // on every call costs an allocation, and the interpreter's attribute
-        // cache, keyed on the name object, would keep hundreds of them alive.
-        static PyObject* marker_name = nullptr;
-        if (marker_name == nullptr && (marker_name = PyUnicode_InternFromString("clamp_magnitude_ip")) == nullptr)
-            return -1;
+        PyObject* marker_name = interned<"clamp_magnitude_ip">();
+        if (marker_name == nullptr) return -1;
         PyObject* marker = nullptr;
         int is_vector_like = PyObject_GetOptionalAttr(arg, marker_name, &marker);
         Py_XDECREF(marker);
