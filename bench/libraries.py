@@ -59,10 +59,10 @@ def _korvex() -> Library:
         ns = dict(
             V2=Vector2, V3=Vector3, V4=Vector4, R=Rect, C=Color, colors=colors,
             a=Vector2(1.5, 2.5), b=Vector2(3.25, -4.5), m=Vector2(1.0, -1.0),
-            a3=Vector3(1.5, 2.5, 3.5), b3=Vector3(3.25, -4.5, 0.75),
-            a4=Vector4(1.5, 2.5, 3.5, 4.5), b4=Vector4(3.25, -4.5, 0.75, 2.0),
+            a3=Vector3(1.5, 2.5, 3.5), b3=Vector3(3.25, -4.5, 0.75), m3=Vector3(1.0, -1.0, 1.0),
+            a4=Vector4(1.5, 2.5, 3.5, 4.5), b4=Vector4(3.25, -4.5, 0.75, 2.0), m4=Vector4(1.0, -1.0, 1.0, -1.0),
             r=Rect(10, 20, 30, 40), r2=Rect(25, 35, 30, 40),
-            q4=Vector4(25, 35, 30, 40), p=Vector2(15.5, 25.5),
+            q4=Vector4(25, 35, 30, 40), p=Vector2(15.5, 25.5), n4=Vector4(0.2, 0.4, 0.6, 0.8),
             c=Color(10, 20, 30, 40), c2=Color(200, 100, 50, 255),
         )
         if consumer is not None:
@@ -100,8 +100,8 @@ def _pyglm() -> Library:
         return dict(
             glm=glm, V2=glm.vec2, V3=glm.vec3, V4=glm.vec4,
             a=glm.vec2(1.5, 2.5), b=glm.vec2(3.25, -4.5), m=glm.vec2(1.0, -1.0),
-            a3=glm.vec3(1.5, 2.5, 3.5), b3=glm.vec3(3.25, -4.5, 0.75),
-            a4=glm.vec4(1.5, 2.5, 3.5, 4.5), b4=glm.vec4(3.25, -4.5, 0.75, 2.0),
+            a3=glm.vec3(1.5, 2.5, 3.5), b3=glm.vec3(3.25, -4.5, 0.75), m3=glm.vec3(1.0, -1.0, 1.0),
+            a4=glm.vec4(1.5, 2.5, 3.5, 4.5), b4=glm.vec4(3.25, -4.5, 0.75, 2.0), m4=glm.vec4(1.0, -1.0, 1.0, -1.0),
         )
 
     return Library("g", "PyGLM", glm.version.split()[-1], make)

@@ -31,113 +31,197 @@ def op(group: str, label: str, stmt: str, libs: str, note: str = "", **override:
 
 
 # Notes on rows where the peer does less work than korvex's contract asks.
-VECTOR_ITER = "iteration reads items by index until the IndexError that ends it, as the contract says"
+SAME_COMPLEX = "complex(z) of a complex returns z itself: no new object"
+OPERATOR_FORM = "the peers have no such method: theirs is the bare operator, which korvex times in its own row"
 COLOR_ITER = "iteration is a generator that reads each channel as it yields it, as the contract says"
 
-V2 = "Vector2"
-op(V2, "Vector2()", "V2()", "kpgc")
-op(V2, "Vector2(x, y)", "V2(1.5, 2.5)", "kpgc")
-op(V2, "Vector2((x, y))", "V2((1.5, 2.5))", "kpg")
-op(V2, "Vector2([x, y])", "V2([1.5, 2.5])", "kpg")
-op(V2, "Vector2(v)", "V2(a)", "kpgc")
-op(V2, "Vector2.from_xy(x, y)", "V2.from_xy(1.5, 2.5)", "kpgc", p="V2(1.5, 2.5)", g="V2(1.5, 2.5)", c="V2(1.5, 2.5)")
-op(V2, "a + b", "a + b", "kpgc")
-op(V2, "a - b", "a - b", "kpgc")
-op(V2, "a * s", "a * 1.5", "kpgc")
-op(V2, "a * b (by component)", "a * b", "kpg", p="a.elementwise() * b")
-op(V2, "a / s", "a / 1.5", "kpgc")
-op(V2, "a / b (by component)", "a / b", "kpg", p="a.elementwise() / b")
-op(V2, "a // s", "a // 1.5", "kpg")
-op(V2, "-a", "-a", "kpgc")
-op(V2, "a += b", "a += b", "kpgc")
-op(V2, "a -= b", "a -= b", "kpgc")
-op(V2, "a *= b (by component)", "a *= m", "kg")
-op(V2, "a == b", "a == b", "kpgc")
-op(V2, "a != b", "a != b", "kpgc")
-op(V2, "hash(a)", "hash(a)", "kgc")
-op(V2, "a[0]", "a[0]", "kpg")
-op(V2, "a[1] = s", "a[1] = 2.5", "kpg")
-op(V2, "a.x", "a.x", "kpgc", c="a.real")
-op(V2, "a.x = s", "a.x = 2.5", "kpg")
-op(V2, "x, y = a", "x, y = a", "kpg", note=VECTOR_ITER)
-op(V2, "tuple(a)", "tuple(a)", "kpg", note=VECTOR_ITER)
-op(V2, "a.get_tuple()", "a.get_tuple()", "kpgc", p="tuple(a)", g="a.to_tuple()", c="(a.real, a.imag)")
-op(V2, "a.get_int_tuple()", "a.get_int_tuple()", "kpg", p="(int(a.x), int(a.y))", g="(int(a.x), int(a.y))")
-op(V2, "a.length", "a.length", "kpgc", p="a.length()", g="glm.length(a)", c="abs(a)")
-op(V2, "a.get_normalized()", "a.get_normalized()", "kpgc", p="a.normalize()", g="glm.normalize(a)", c="a / abs(a)")
-op(V2, "a.to_normalized()", "a.to_normalized()", "kp", p="a.normalize_ip()")
-op(V2, "a.distance_to(b)", "a.distance_to(b)", "kpgc", g="glm.distance(a, b)", c="abs(a - b)")
-op(V2, "a.distance_squared_to(b)", "a.distance_squared_to(b)", "kpg", g="glm.distance2(a, b)")
-op(V2, "a.dot(b)", "a.dot(b)", "kpg", g="glm.dot(a, b)")
-op(V2, "a.get_round()", "a.get_round()", "kpg", p="round(a)", g="glm.round(a)")
-op(V2, "a.get_abs()", "a.get_abs()", "kg", g="abs(a)")
-op(V2, "a.copy()", "a.copy()", "kpg", g="V2(a)")
-op(V2, "a.yx", "a.yx", "kpg")
 
-V3 = "Vector3"
-op(V3, "Vector3(x, y, z)", "V3(1.5, 2.5, 3.5)", "kpg")
-op(V3, "a3 + b3", "a3 + b3", "kpg")
-op(V3, "a3 * s", "a3 * 1.5", "kpg")
-op(V3, "a3 += b3", "a3 += b3", "kpg")
-op(V3, "a3 == b3", "a3 == b3", "kpg")
-op(V3, "a3.cross(b3)", "a3.cross(b3)", "kpg", g="glm.cross(a3, b3)")
-op(V3, "a3.dot(b3)", "a3.dot(b3)", "kpg", g="glm.dot(a3, b3)")
-op(V3, "a3.length", "a3.length", "kpg", p="a3.length()", g="glm.length(a3)")
-op(V3, "a3.get_normalized()", "a3.get_normalized()", "kpg", p="a3.normalize()", g="glm.normalize(a3)")
-op(V3, "a3.zyx", "a3.zyx", "kpg")
-op(V3, "hash(a3)", "hash(a3)", "kg")
+@dataclass(frozen=True)
+class VectorSize:
+    """The names one vector size goes by, and the peers that have vectors of that size."""
 
-V4 = "Vector4"
-op(V4, "Vector4(x, y, z, w)", "V4(1.5, 2.5, 3.5, 4.5)", "kg")
-op(V4, "a4 + b4", "a4 + b4", "kg")
-op(V4, "a4 * s", "a4 * 1.5", "kg")
-op(V4, "a4.dot(b4)", "a4.dot(b4)", "kg", g="glm.dot(a4, b4)")
-op(V4, "a4.wzyx", "a4.wzyx", "kg")
-op(V4, "a4[2]", "a4[2]", "kg")
+    size: int
+    peers: str  # letters of the peer libraries with this size (complex only for 2)
+    cls: str  # the class, in every library's namespace
+    a: str  # operands: a, b two vectors; m a vector of ones and minus ones (a *= m stays bounded)
+    b: str
+    m: str
+    component: str  # the component read and written as an attribute
+    swizzle: str
+
+    @property
+    def group(self) -> str:
+        return f"Vector{self.size}"
+
+    @property
+    def numbers(self) -> str:
+        return ", ".join(("1.5", "2.5", "3.5", "4.5")[: self.size])
+
+    @property
+    def ints(self) -> str:
+        return ", ".join("1234"[: self.size])
+
+    @property
+    def letters(self) -> str:
+        return "xyzw"[: self.size]
+
+    def per_component(self, call: str) -> str:
+        """A tuple of call(a.x), call(a.y), ...: a peer's spelling of a tuple conversion."""
+        return "(" + ", ".join(f"{call}({self.a}.{c})" for c in self.letters) + ")"
+
+
+def vector_operations(v: VectorSize, declare=op) -> None:
+    """Every operation the three vector types share, for one size."""
+    group, a, b, m, cls = v.group, v.a, v.b, v.m, v.cls
+    peers = v.peers
+
+    def op(row_group: str, label: str, stmt: str, libs: str, note: str = "", **override: str) -> None:
+        """A row for the libraries of this size: idioms of libraries without it are dropped."""
+        declare(row_group, label, stmt, libs, note, **{key: text for key, text in override.items() if key in libs})
+
+    no_complex = peers.replace("c", "")
+    factory = {2: "from_xy", 3: "from_xyz", 4: "from_xyzw"}[v.size]
+    glm_only = "g" if "g" in peers else ""
+
+    op(group, f"{group}()", f"{cls}()", "k" + peers)
+    op(group, f"{group}({v.numbers})", f"{cls}({v.numbers})", "k" + peers)
+    op(group, f"{group}(tuple)", f"{cls}(({v.numbers}))", "k" + no_complex)
+    op(group, f"{group}(list)", f"{cls}([{v.numbers}])", "k" + no_complex)
+    op(group, f"{group}(v)", f"{cls}({a})", "k" + peers, note=SAME_COMPLEX if "c" in peers else "")
+    op(group, f"{group}.{factory}({v.numbers})", f"{cls}.{factory}({v.numbers})", "k" + peers,
+       **{p: f"{cls}({v.numbers})" for p in peers})
+    op(group, f"{group}.from_floats({v.numbers})", f"{cls}.from_floats({v.numbers})", "k" + peers,
+       **{p: f"{cls}({v.numbers})" for p in peers})
+    op(group, f"{group}.from_ints({v.ints})", f"{cls}.from_ints({v.ints})", "k" + peers,
+       **{p: f"{cls}({v.ints})" for p in peers})
+    op(group, f"{group}.from_tuple(tuple)", f"{cls}.from_tuple(({v.numbers}))", "k" + no_complex,
+       **{p: f"{cls}(({v.numbers}))" for p in no_complex})
+    op(group, f"{group}.from_list(list)", f"{cls}.from_list([{v.numbers}])", "k" + no_complex,
+       **{p: f"{cls}([{v.numbers}])" for p in no_complex})
+    op(group, f"{group}.from_vector{v.size}(v)", f"{cls}.from_vector{v.size}({a})", "k" + peers,
+       note=SAME_COMPLEX if "c" in peers else "", **{p: f"{cls}({a})" for p in peers})
+
+    op(group, f"{a} + {b}", f"{a} + {b}", "k" + peers)
+    op(group, f"{a} - {b}", f"{a} - {b}", "k" + peers)
+    op(group, f"{a} * s", f"{a} * 1.5", "k" + peers)
+    op(group, f"{a} / s", f"{a} / 1.5", "k" + peers)
+    op(group, f"{a} // s", f"{a} // 1.5", "k" + no_complex)
+    # pygame's vector * vector is the dot product: by component it goes through elementwise().
+    for symbol in ("*", "/", "//"):
+        op(group, f"{a} {symbol} {b} (by component)", f"{a} {symbol} {b}", "k" + no_complex,
+           **({"p": f"{a}.elementwise() {symbol} {b}"} if "p" in peers else {}))
+    op(group, f"-{a}", f"-{a}", "k" + peers)
+    op(group, f"{a} += {b}", f"{a} += {b}", "k" + peers)
+    op(group, f"{a} -= {b}", f"{a} -= {b}", "k" + peers)
+    op(group, f"{a} *= {m} (by component)", f"{a} *= {m}", "k" + glm_only)
+    op(group, f"{a} == {b}", f"{a} == {b}", "k" + peers)
+    op(group, f"{a} != {b}", f"{a} != {b}", "k" + peers)
+    op(group, f"hash({a})", f"hash({a})", "k" + peers.replace("p", ""))  # pygame's vectors are unhashable
+
+    op(group, f"{a}[0]", f"{a}[0]", "k" + no_complex)
+    op(group, f"{a}[1] = s", f"{a}[1] = 2.5", "k" + no_complex)
+    op(group, f"{a}.{v.component}", f"{a}.{v.component}", "k" + peers, c=f"{a}.real")
+    op(group, f"{a}.{v.component} = s", f"{a}.{v.component} = 2.5", "k" + no_complex)
+    unpack = ", ".join(f"{c}_" for c in v.letters)
+    op(group, f"{unpack} = {a}", f"{unpack} = {a}", "k" + no_complex)
+    op(group, f"tuple({a})", f"tuple({a})", "k" + no_complex)
+    op(group, f"{a}.{v.swizzle}", f"{a}.{v.swizzle}", "k" + no_complex)
+    op(group, f"{a}.get_tuple()", f"{a}.get_tuple()", "k" + peers, p=f"tuple({a})", g=f"{a}.to_tuple()",
+       c=f"({a}.real, {a}.imag)")
+    op(group, f"{a}.get_int_tuple()", f"{a}.get_int_tuple()", "k" + no_complex,
+       **{p: v.per_component("int") for p in no_complex})
+    op(group, f"{a}.get_rounded_tuple()", f"{a}.get_rounded_tuple()", "k" + no_complex,
+       **{p: v.per_component("round") for p in no_complex})
+    op(group, f"{a}.copy()", f"{a}.copy()", "k" + no_complex, g=f"{cls}({a})")
+
+    op(group, f"{a}.length", f"{a}.length", "k" + peers, p=f"{a}.length()", g=f"glm.length({a})", c=f"abs({a})")
+    op(group, f"{a}.get_normalized()", f"{a}.get_normalized()", "k" + peers, p=f"{a}.normalize()",
+       g=f"glm.normalize({a})", c=f"{a} / abs({a})")
+    op(group, f"{a}.to_normalized()", f"{a}.to_normalized()", "k" + peers.replace("g", "").replace("c", ""),
+       p=f"{a}.normalize_ip()")
+    op(group, f"{a}.distance_to({b})", f"{a}.distance_to({b})", "k" + peers, g=f"glm.distance({a}, {b})",
+       c=f"abs({a} - {b})")
+    op(group, f"{a}.distance_squared_to({b})", f"{a}.distance_squared_to({b})", "k" + no_complex,
+       g=f"glm.distance2({a}, {b})")
+    op(group, f"{a}.dot({b})", f"{a}.dot({b})", "k" + no_complex, g=f"glm.dot({a}, {b})")
+    op(group, f"{a}.get_round()", f"{a}.get_round()", "k" + no_complex, p=f"round({a})", g=f"glm.round({a})")
+    op(group, f"{a}.to_round()", f"{a}.to_round()", "k")
+    op(group, f"{a}.get_abs()", f"{a}.get_abs()", "k" + glm_only, g=f"abs({a})")
+    op(group, f"{a}.to_abs()", f"{a}.to_abs()", "k")
+    op(group, f"{a}.get_neg()", f"{a}.get_neg()", "k" + peers, note=OPERATOR_FORM,
+       p=f"-{a}", g=f"-{a}", c=f"-{a}")
+    # In place: pygame and PyGLM scale in place; complex has no in-place form.
+    op(group, f"{a}.to_neg()", f"{a}.to_neg()", "k" + no_complex, p=f"{a} *= -1.0", g=f"{a} *= -1.0")
+
+
+vector_operations(VectorSize(2, "pgc", "V2", "a", "b", "m", "x", "yx"))
+vector_operations(VectorSize(3, "pg", "V3", "a3", "b3", "m3", "z", "zyx"))
+vector_operations(VectorSize(4, "g", "V4", "a4", "b4", "m4", "w", "wzyx"))
+op("Vector3", "a3.cross(b3)", "a3.cross(b3)", "kpg", g="glm.cross(a3, b3)")
+
 
 INT_RECT = "pygame's Rect holds ints: cached small ints, no new objects"
 OBJECT_RULE = "the typed entries compare and add the items as Python objects, as their contract says"
 RT = "Rect"
-op(RT, "Rect(x, y, w, h)", "R(10.0, 20.0, 30.0, 40.0)", "kp")
-op(RT, "Rect((x, y, w, h))", "R((10.0, 20.0, 30.0, 40.0))", "kp")
+RECT_NUMBERS = "10.0, 20.0, 30.0, 40.0"
+op(RT, "Rect()", "R()", "k")
+op(RT, "Rect(x, y, w, h)", f"R({RECT_NUMBERS})", "kp")
+op(RT, "Rect((x, y, w, h))", f"R(({RECT_NUMBERS}))", "kp")
+op(RT, "Rect([x, y, w, h])", f"R([{RECT_NUMBERS}])", "kp")
 op(RT, "Rect((x, y), (w, h))", "R((10.0, 20.0), (30.0, 40.0))", "kp")
 op(RT, "Rect(pos, size) of Vector2", "R(p, a)", "kp")
 op(RT, "Rect(r)", "R(r)", "kp")
-for prop in ("x", "left", "top", "w", "width", "right", "bottom", "centerx", "centery"):
+op(RT, "Rect(Vector4)", "R(q4)", "k")
+EDGES = ("x", "y", "w", "h", "width", "height", "left", "top", "right", "bottom", "centerx", "centery")
+for prop in EDGES:
     op(RT, f"r.{prop}", f"r.{prop}", "kp", note=INT_RECT)
 op(RT, "r.center", "r.center", "kp")
-for prop in ("x", "right", "bottom", "centerx", "centery", "width"):
+for prop in EDGES:
     op(RT, f"r.{prop} = s", f"r.{prop} = 50.0", "kp")
 op(RT, "r.center = (x, y)", "r.center = (50.0, 60.0)", "kp")
+op(RT, "r.center = Vector2", "r.center = p", "kp")
 op(RT, "r[2]", "r[2]", "kp", note=INT_RECT)
+op(RT, "r[2] = s", "r[2] = 50.0", "kp")
 op(RT, "r == r2", "r == r2", "kp")
+op(RT, "r != r2", "r != r2", "kp")
+op(RT, "x_, y_, w_, h_ = r", "x_, y_, w_, h_ = r", "kp", note=INT_RECT)
 op(RT, "r.get_tuple()", "r.get_tuple()", "kp", note=INT_RECT, p="tuple(r)")
-op(RT, "r.collide_point(Vector2)", "r.collide_point(p)", "kp", p="r.collidepoint(p)")
-op(RT, "r.collide_point(tuple)", "r.collide_point((15.5, 25.5))", "kp", p="r.collidepoint((15.5, 25.5))")
-op(RT, "r.collide_point(list)", "r.collide_point([15.5, 25.5])", "kp", p="r.collidepoint([15.5, 25.5])")
-op(RT, "r.collide_point_vector2(Vector2)", "r.collide_point_vector2(p)", "kp", note=OBJECT_RULE, p="r.collidepoint(p)")
-op(RT, "r.collide_point_tuple(tuple)", "r.collide_point_tuple((15.5, 25.5))", "kp", note=OBJECT_RULE,
-   p="r.collidepoint((15.5, 25.5))")
-op(RT, "r.collide_rect(Rect)", "r.collide_rect(r2)", "kp", p="r.colliderect(r2)")
-op(RT, "r.collide_rect(tuple)", "r.collide_rect((25.0, 35.0, 30.0, 40.0))", "kp",
-   p="r.colliderect((25.0, 35.0, 30.0, 40.0))")
-op(RT, "r.collide_rect(list)", "r.collide_rect([25.0, 35.0, 30.0, 40.0])", "kp",
-   p="r.colliderect([25.0, 35.0, 30.0, 40.0])")
-op(RT, "r.collide_rect(Vector4)", "r.collide_rect(q4)", "k")
-op(RT, "r.collide_rect_rect(Rect)", "r.collide_rect_rect(r2)", "kp", p="r.colliderect(r2)")
-op(RT, "r.collide_rect_tuple(tuple)", "r.collide_rect_tuple((25.0, 35.0, 30.0, 40.0))", "kp", note=OBJECT_RULE,
-   p="r.colliderect((25.0, 35.0, 30.0, 40.0))")
+op(RT, "r.get_width()", "r.get_width()", "kp", note=INT_RECT, p="r.width")
+op(RT, "r.get_height()", "r.get_height()", "kp", note=INT_RECT, p="r.height")
+op(RT, "r.get_vector4()", "r.get_vector4()", "k")
+
+# Each collision entry with each kind of argument it takes.
+POINT = {"Vector2": "p", "tuple": "(15.5, 25.5)", "list": "[15.5, 25.5]"}
+OTHER = {"Rect": "r2", "tuple": "(25.0, 35.0, 30.0, 40.0)", "list": "[25.0, 35.0, 30.0, 40.0]", "Vector4": "q4"}
+for kind, arg in POINT.items():
+    op(RT, f"r.collide_point({kind})", f"r.collide_point({arg})", "kp", p=f"r.collidepoint({arg})")
+for kind, arg in POINT.items():
+    entry = f"collide_point_{kind.lower()}"
+    op(RT, f"r.{entry}({kind})", f"r.{entry}({arg})", "kp", note=OBJECT_RULE, p=f"r.collidepoint({arg})")
+for kind, arg in OTHER.items():
+    peer = {} if kind == "Vector4" else {"p": f"r.colliderect({arg})"}
+    op(RT, f"r.collide_rect({kind})", f"r.collide_rect({arg})", "k" + "".join(peer), **peer)
+for kind, arg in OTHER.items():
+    entry = f"collide_rect_{kind.lower()}"
+    peer = {} if kind == "Vector4" else {"p": f"r.colliderect({arg})"}
+    note = OBJECT_RULE if kind in ("tuple", "list") else ""
+    op(RT, f"r.{entry}({kind})", f"r.{entry}({arg})", "k" + "".join(peer), note=note, **peer)
 
 CL = "Color"
 op(CL, "Color(r, g, b)", "C(10, 20, 30)", "kp")
 op(CL, "Color(r, g, b, a)", "C(10, 20, 30, 40)", "kp")
-op(CL, "c.r", "c.r", "kp")
-op(CL, "c.r = n", "c.r = 99", "kp")
+op(CL, "Color.from_normalized(Vector4)", "C.from_normalized(n4)", "k")
+for channel in ("r", "g", "b", "a"):
+    op(CL, f"c.{channel}", f"c.{channel}", "kp")
+for channel in ("r", "g", "b", "a"):
+    op(CL, f"c.{channel} = n", f"c.{channel} = 99", "kp")
 op(CL, "r_, g_, b_, a_ = c", "r_, g_, b_, a_ = c", "kp", note=COLOR_ITER)
+op(CL, "tuple(c)", "tuple(c)", "kp", note=COLOR_ITER)
 op(CL, "c == c2", "c == c2", "kp")
+op(CL, "c != c2", "c != c2", "kp")
+op(CL, "c.equal(c2)", "c.equal(c2)", "kp", note=OPERATOR_FORM, p="c == c2")
 op(CL, "c.normalize()", "c.normalize()", "kp")
 op(CL, "c.to_int()", "c.to_int()", "kp", p="int(c)")
-op(CL, "tuple(c)", "tuple(c)", "kp", note=COLOR_ITER)
 op(CL, "c.fade(0.5)", "c.fade(0.5)", "k")
 op(CL, "c.tint(c2)", "c.tint(c2)", "k")
 op(CL, "colors.Red", "colors.Red", "kp", p='C("red")')

@@ -10,35 +10,41 @@ ParserAPI parsers{};
 
 int bind() { return parser_import(parsers) ? 0 : -1; }
 
-PyObject* single_argument(PyObject* args) {
-    PyObject* value;
-    if (!PyArg_ParseTuple(args, "O", &value)) return nullptr;
-    return value;
+// A tuple of the numbers, each made by make (PyFloat_FromDouble, PyLong_FromLong).
+template <class Number, std::size_t Count>
+PyObject* tuple_of(PyObject* (*make)(Number), const Number (&numbers)[Count]) {
+    PyObject* tuple = PyTuple_New(Count);
+    if (tuple == nullptr) return nullptr;
+    for (std::size_t i = 0; i < Count; ++i) {
+        PyObject* item = make(numbers[i]);
+        if (item == nullptr) {
+            Py_DECREF(tuple);
+            return nullptr;
+        }
+        PyTuple_SET_ITEM(tuple, i, item);
+    }
+    return tuple;
 }
 
-PyObject* parser_color_like(PyObject*, PyObject* args) {
-    PyObject* value = single_argument(args);
-    if (value == nullptr) return nullptr;
+PyObject* parser_color_like(PyObject*, PyObject* value) {
     const Color c = parsers.parse_color_like(value);
     if (PyErr_Occurred()) return nullptr;
-    return Py_BuildValue("(iiii)", c.r, c.g, c.b, c.a);
+    const long channels[] = {c.r, c.g, c.b, c.a};
+    return tuple_of(PyLong_FromLong, channels);
 }
 
-PyObject* parser_rect_like(PyObject*, PyObject* args) {
-    PyObject* value = single_argument(args);
-    if (value == nullptr) return nullptr;
+PyObject* parser_rect_like(PyObject*, PyObject* value) {
     const Rectangle r = parsers.parse_rect_like(value);
     if (PyErr_Occurred()) return nullptr;
-    return Py_BuildValue("(dddd)", static_cast<double>(r.x), static_cast<double>(r.y), static_cast<double>(r.width),
-                         static_cast<double>(r.height));
+    const double fields[] = {r.x, r.y, r.width, r.height};
+    return tuple_of(PyFloat_FromDouble, fields);
 }
 
-PyObject* parser_vector2_like(PyObject*, PyObject* args) {
-    PyObject* value = single_argument(args);
-    if (value == nullptr) return nullptr;
+PyObject* parser_vector2_like(PyObject*, PyObject* value) {
     const Vector2 v = parsers.parse_vector2_like(value);
     if (PyErr_Occurred()) return nullptr;
-    return Py_BuildValue("(dd)", static_cast<double>(v.x), static_cast<double>(v.y));
+    const double components[] = {v.x, v.y};
+    return tuple_of(PyFloat_FromDouble, components);
 }
 
 // Imports the parsers again into a scratch table: raises what parser_import
@@ -53,9 +59,9 @@ PyObject* parser_reimport(PyObject*, PyObject*) {
 
 consumer::Register area("parser", bind,
                         {
-                            consumer::function("parser_color_like", parser_color_like),
-                            consumer::function("parser_rect_like", parser_rect_like),
-                            consumer::function("parser_vector2_like", parser_vector2_like),
+                            consumer::function_of_one("parser_color_like", parser_color_like),
+                            consumer::function_of_one("parser_rect_like", parser_rect_like),
+                            consumer::function_of_one("parser_vector2_like", parser_vector2_like),
                             consumer::function("parser_reimport", parser_reimport),
                         });
 

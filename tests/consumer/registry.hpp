@@ -29,4 +29,10 @@ inline PyMethodDef function(const char* name, PyObject* (*impl)(PyObject*, PyObj
     return {name, impl, METH_VARARGS, nullptr};
 }
 
+// A METH_O entry: one positional argument, passed as it is (the benchmark
+// times the parsers through these, so the call itself should cost little).
+inline PyMethodDef function_of_one(const char* name, PyObject* (*impl)(PyObject*, PyObject*)) {
+    return {name, impl, METH_O, nullptr};
+}
+
 }  // namespace consumer

@@ -313,50 +313,54 @@ PyMappingMethods mapping_methods = korvex::mapping_slots(sq_length);
 
 // Iteration is a real generator that reads each channel only when it yields
 // it, so a change between steps shows in the later values. The generator
-// function lives in a private namespace and reads the channels through
-// `read`, never through the (overridable) properties.
+// function lives in a private namespace and reads the channels through one
+// single-argument reader per channel (the cheapest call the interpreter
+// makes), never through the (overridable) properties.
 PyObject* iter_function = nullptr;
 
 constexpr const char* iter_source =
     "def __iter__(self):\n"
-    "    yield read(self, 0)\n"
-    "    yield read(self, 1)\n"
-    "    yield read(self, 2)\n"
-    "    yield read(self, 3)\n"
+    "    yield read_r(self)\n"
+    "    yield read_g(self)\n"
+    "    yield read_b(self)\n"
+    "    yield read_a(self)\n"
     "__iter__.__qualname__ = 'Color.__iter__'\n";
 
-PyObject* read_channel(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
-    if (nargs != 2 || !PyObject_TypeCheck(args[0], &color_type) || !PyLong_CheckExact(args[1])) {
-        PyErr_SetString(PyExc_TypeError, "read() takes a Color and a channel index");
+template <unsigned char Color::* channel>
+PyObject* read_channel(PyObject*, PyObject* self) {
+    if (!PyObject_TypeCheck(self, &color_type)) {
+        PyErr_SetString(PyExc_TypeError, "a channel reader takes a Color");
         return nullptr;
     }
-    const long index = PyLong_AsLong(args[1]);
-    const Color c = as_color(args[0])->_raw;
-    switch (index) {
-        case 0: return PyLong_FromLong(c.r);
-        case 1: return PyLong_FromLong(c.g);
-        case 2: return PyLong_FromLong(c.b);
-        case 3: return PyLong_FromLong(c.a);
-        default: break;
-    }
-    if (!PyErr_Occurred()) PyErr_SetString(PyExc_IndexError, "channel index out of range");
-    return nullptr;
+    return PyLong_FromLong(as_color(self)->_raw.*channel);
 }
 
-PyMethodDef read_channel_def = {"read", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(read_channel)),
-                                METH_FASTCALL, nullptr};
+PyMethodDef channel_readers[] = {
+    {"read_r", read_channel<&Color::r>, METH_O, nullptr},
+    {"read_g", read_channel<&Color::g>, METH_O, nullptr},
+    {"read_b", read_channel<&Color::b>, METH_O, nullptr},
+    {"read_a", read_channel<&Color::a>, METH_O, nullptr},
+};
+
+// Fills the generator's namespace: the readers, __name__ and the builtins.
+bool fill_iter_namespace(PyObject* namespace_) {
+    for (PyMethodDef& reader : channel_readers) {
+        PyObject* function = PyCFunction_New(&reader, nullptr);
+        const bool stored = function != nullptr && PyDict_SetItemString(namespace_, reader.ml_name, function) == 0;
+        Py_XDECREF(function);
+        if (!stored) return false;
+    }
+    PyObject* name = PyUnicode_FromString(color_module_name);
+    const bool filled = name != nullptr && PyDict_SetItemString(namespace_, "__name__", name) == 0 &&
+                        PyDict_SetItemString(namespace_, "__builtins__", PyEval_GetBuiltins()) == 0;
+    Py_XDECREF(name);
+    return filled;
+}
 
 int make_iter_function() {
     PyObject* namespace_ = PyDict_New();
     if (namespace_ == nullptr) return -1;
-    PyObject* read = PyCFunction_New(&read_channel_def, nullptr);
-    PyObject* name = PyUnicode_FromString(color_module_name);
-    const bool filled = read != nullptr && name != nullptr && PyDict_SetItemString(namespace_, "read", read) == 0 &&
-                        PyDict_SetItemString(namespace_, "__name__", name) == 0 &&
-                        PyDict_SetItemString(namespace_, "__builtins__", PyEval_GetBuiltins()) == 0;
-    Py_XDECREF(read);
-    Py_XDECREF(name);
-    if (!filled) {
+    if (!fill_iter_namespace(namespace_)) {
         Py_DECREF(namespace_);
         return -1;
     }
