@@ -90,7 +90,11 @@ def markdown(results: dict) -> str:
 
 
 def chart(results: dict, path: Path) -> None:
-    """One horizontal bar per operation: the ratio, sorted, coloured by fastest peer."""
+    """One horizontal bar per operation: the ratio, sorted, coloured by fastest peer.
+
+    A long list is laid out in side-by-side panels (the sorted order runs down
+    the first, then the next), all on the same scale.
+    """
     import matplotlib
 
     matplotlib.use("Agg")
@@ -98,8 +102,37 @@ def chart(results: dict, path: Path) -> None:
     from matplotlib.patches import Patch
 
     rows = sorted((row for row in results["operations"] if row["ratio"] is not None), key=lambda row: row["ratio"])
-    height = 1.2 + 0.16 * len(rows)
-    fig, ax = plt.subplots(figsize=(9, height), dpi=100)
+    panels = max(1, -(-len(rows) // ROWS_PER_PANEL))
+    per_panel = -(-len(rows) // panels) if rows else 1
+    fig, axes = plt.subplots(1, panels, figsize=(9 * panels, 1.4 + 0.16 * per_panel), dpi=100, squeeze=False)
+    low = min((row["ratio"] for row in rows), default=1.0)
+    high = max((row["ratio"] for row in rows), default=1.0)
+    ticks = [t for t in (0.02, 0.05, 0.1, 0.2, 0.3, 0.5, 0.7, 1.0, 1.5, 2.0, 3.0, 5.0, 10.0, 20.0)
+             if low * 0.8 <= t <= high * 1.25]
+    for index, ax in enumerate(axes[0]):
+        _chart_panel(ax, rows[index * per_panel:(index + 1) * per_panel], per_panel, (low * 0.8, high * 1.35), ticks)
+    summary = results["summary"]
+    fig.suptitle(f"korvex against the fastest peer: median ratio {summary['median_ratio']:.2f}, "
+                 f"ahead on {summary['ahead']} of {summary['with_peer']}", fontsize=12)
+    present = sorted({row["fastest_peer"] for row in rows})
+    handles = [Patch(color=PEER_COLOURS.get(peer, "#7f7f7f"), label=f"fastest peer: {peer}") for peer in present]
+    if any(row["note"] for row in rows):
+        handles.append(Patch(facecolor="#7f7f7f", edgecolor="white", hatch="////",
+                             label="floor: the peer does less work (see notes)"))
+    axes[0][0].legend(handles=handles, loc="lower right", fontsize=9)  # the shortest bars leave room
+    fig.tight_layout()
+    buffer = io.BytesIO()
+    fig.savefig(buffer, format="png")
+    plt.close(fig)
+    path.write_bytes(_palette_png(buffer.getvalue()))
+
+
+ROWS_PER_PANEL = 80
+
+
+def _chart_panel(ax, rows: list[dict], slots: int, limits: tuple[float, float], ticks: list[float]) -> None:
+    import matplotlib
+
     positions = range(len(rows))
     bars = ax.barh(positions, [row["ratio"] for row in rows],
                    color=[PEER_COLOURS.get(row["fastest_peer"], "#7f7f7f") for row in rows], height=0.75)
@@ -110,30 +143,14 @@ def chart(results: dict, path: Path) -> None:
     for position, row in zip(positions, rows):
         ax.text(row["ratio"] * 1.02, position, f"{row['ratio']:.2f}", va="center", fontsize=6)
     ax.set_yticks(list(positions), [f"{row['group']}: {row['label']}" for row in rows], fontsize=7)
-    ax.invert_yaxis()
     ax.set_xscale("log")
-    ticks = [t for t in (0.02, 0.05, 0.1, 0.2, 0.3, 0.5, 0.7, 1.0, 1.5, 2.0, 3.0, 5.0, 10.0, 20.0)
-             if min(row["ratio"] for row in rows) * 0.8 <= t <= max(row["ratio"] for row in rows) * 1.25]
+    ax.set_xlim(*limits)
     ax.set_xticks(ticks, [f"{t:g}" for t in ticks])
     ax.xaxis.set_minor_locator(matplotlib.ticker.NullLocator())
     ax.axvline(1.0, color="black", linewidth=1)
     ax.set_xlabel("korvex time / fastest peer's time (log scale; left of 1.0: korvex faster)")
-    ax.set_ylim(len(rows) - 0.5, -0.5)
+    ax.set_ylim(slots - 0.5, -0.5)
     ax.grid(axis="x", linewidth=0.4, alpha=0.6)
-    summary = results["summary"]
-    ax.set_title(f"korvex against the fastest peer: median ratio {summary['median_ratio']:.2f}, "
-                 f"ahead on {summary['ahead']} of {summary['with_peer']}", fontsize=10)
-    present = sorted({row["fastest_peer"] for row in rows})
-    handles = [Patch(color=PEER_COLOURS.get(peer, "#7f7f7f"), label=f"fastest peer: {peer}") for peer in present]
-    if any(row["note"] for row in rows):
-        handles.append(Patch(facecolor="#7f7f7f", edgecolor="white", hatch="////",
-                             label="floor: the peer does less work (see notes)"))
-    ax.legend(handles=handles, loc="upper right", fontsize=8)
-    fig.tight_layout()
-    buffer = io.BytesIO()
-    fig.savefig(buffer, format="png")
-    plt.close(fig)
-    path.write_bytes(_palette_png(buffer.getvalue()))
 
 
 def _palette_png(png: bytes) -> bytes:

@@ -14,6 +14,7 @@ sys.path.insert(0, str(BENCH))
 
 import game  # noqa: E402
 import report  # noqa: E402
+import instructions  # noqa: E402
 from operations import OPERATIONS, op  # noqa: E402
 from timing import UNROLL, compile_variant  # noqa: E402
 
@@ -95,3 +96,21 @@ def test_worlds_simulate_the_same_particles():
     for name, frame in worlds.items():
         close = sum(abs(x - rx) < 0.01 and abs(y - ry) < 0.01 for (x, y), (rx, ry) in zip(frame.state(), reference))
         assert close >= 0.99 * count, name
+
+
+def test_profile_counts_own_instructions_per_object(tmp_path):
+    """A call's inclusive cost (the line after calls=) belongs to the callee's
+    own lines elsewhere in the dump and must not count twice; ob= switches the
+    object that the following cost lines belong to."""
+    dump = tmp_path / "cg.out.1"
+    dump.write_text(
+        "events: Ir\n"
+        "ob=/usr/bin/python3.14\nfl=ceval.c\nfn=eval\n10 100\n+1 20\n"
+        "cob=/x/korvex/vector2.so\ncfn=nb_add\ncalls=1000 5\n11 4000\n"
+        "ob=/x/korvex/vector2.so\nfl=v.cpp\nfn=nb_add\n5 4000\n"
+        "ob=/usr/bin/python3.14\nfn=free\n-3 7\n"
+        "totals: 4127\n"
+    )
+    assert instructions.own_instructions(dump) == {"/usr/bin/python3.14": 127, "/x/korvex/vector2.so": 4000}
+    assert instructions.classify(instructions.own_instructions(dump), "korvex") == (4127, 4000)
+    assert instructions.classify(instructions.own_instructions(dump), "complex") == (4127, 0)

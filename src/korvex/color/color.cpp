@@ -77,7 +77,11 @@ constexpr auto init_sig = signature("__init__", "r", "g", "b", "a").with_default
 bool read_channels(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, Color& out) {
     PyObject* values[4] = {};
     if (kwnames == nullptr && (nargs == 3 || nargs == 4)) {
-        for (Py_ssize_t i = 0; i < nargs; ++i) values[i] = args[i];
+        // Spelled out: as a loop of 3 or 4 the compiler made a byte-wise copy.
+        values[0] = args[0];
+        values[1] = args[1];
+        values[2] = args[2];
+        if (nargs == 4) values[3] = args[3];
     } else if (!korvex::parse_arguments(init_sig.name, init_sig.params.data(), init_sig.params.size(),
                                         init_sig.required, args, nargs, kwnames, values)) {
         return false;

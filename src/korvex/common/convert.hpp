@@ -1,6 +1,7 @@
 // Conversions between Python numbers and the C numbers that the structures hold.
 #pragma once
 
+#include <cstddef>
 #include <limits>
 
 #include "korvex/common/python.hpp"
@@ -76,6 +77,31 @@ inline PyObject* list_or_tuple_item(PyObject* sequence, Py_ssize_t index, const 
                                       : PyList_Check(sequence) ? "list index out of range"
                                                                : "tuple index out of range");
     return nullptr;
+}
+
+// The items of an exact list or tuple of exactly `count` items, when each is
+// an exact float or a compact int: read in place, with no reference taken,
+// since converting those runs no Python code that could change the sequence,
+// and to the same doubles as to_double. Returns false for any other sequence
+// or item (with no exception set and `out` unspecified); the caller then
+// takes its general path, which converts item by item.
+template <std::size_t count>
+inline bool plain_number_items(PyObject* sequence, double (&out)[count]) {
+    if (!(PyTuple_CheckExact(sequence) || PyList_CheckExact(sequence)) ||
+        Py_SIZE(sequence) != static_cast<Py_ssize_t>(count))
+        return false;
+    PyObject* const* items = PySequence_Fast_ITEMS(sequence);
+    for (std::size_t i = 0; i < count; ++i) {
+        PyObject* item = items[i];
+        if (PyFloat_CheckExact(item)) {
+            out[i] = PyFloat_AS_DOUBLE(item);
+        } else if (PyLong_CheckExact(item) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(item))) {
+            out[i] = static_cast<double>(PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(item)));
+        } else {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace korvex

@@ -237,6 +237,7 @@ private:
     // instead of reading past its end.
     static PyObject* from_items(PyObject* sequence, const char* too_short) {
         Struct data{};
+        if (read_plain_items(sequence, data)) return box(data);
         for (std::size_t i = 0; i < N; ++i) {
             PyObject* item = list_or_tuple_item(sequence, static_cast<Py_ssize_t>(i), too_short);
             if (item == nullptr) return nullptr;
@@ -287,10 +288,25 @@ private:
         return init_components<item>(self, sequence);
     }
 
+    // A list or tuple of N plain numbers (exact floats, compact ints), read in
+    // place and converted as to_scalar would.
+    static bool read_plain_items(PyObject* sequence, Struct& data) {
+        double values[N];
+        if (!plain_number_items(sequence, values)) return false;
+        for (std::size_t i = 0; i < N; ++i) vec::at<Traits>(data, i) = static_cast<Scalar>(values[i]);
+        return true;
+    }
+
     static int init_from_one(Object* self, PyObject* arg) {
         if (is_vector(arg)) {
             self->data = data_of(arg);
             return 0;
+        }
+        // Exact lists and tuples cannot carry the vector-like marker (their
+        // types and instances take no new attributes): no look-up for them.
+        if (PyTuple_CheckExact(arg) || PyList_CheckExact(arg)) {
+            if (read_plain_items(arg, self->data)) return 0;
+            return init_from_sequence(self, arg);
         }
         PyObject* marker_name = interned<"clamp_magnitude_ip">();
         if (marker_name == nullptr) return -1;

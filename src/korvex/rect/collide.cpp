@@ -44,7 +44,7 @@ KORVEX_COLD int raise_rect_kind() {
 // The untyped entries read any accepted kind into doubles and compare there.
 int point_numeric(RectObject* self, PyObject* point) {
     double p[2];
-    if (is_vector2(point)) {
+    if (!is_exact_list_or_tuple(point) && is_vector2(point)) {
         if (!vector_components(point, p)) return -1;
     } else if (is_list_or_tuple(point)) {
         int read = sequence_components(point, p);

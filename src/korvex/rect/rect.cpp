@@ -32,7 +32,7 @@ namespace {
 // The one- and two-argument forms are kept out of line, so that the common
 // four-number form inlines into the constructor.
 KORVEX_NOINLINE int read_one(PyObject* arg, double (&values)[4]) {
-    if (is_vector2(arg)) {
+    if (!is_exact_list_or_tuple(arg) && is_vector2(arg)) {
         double size[2];
         if (!vector_components(arg, size)) return -1;
         values[2] = size[0];
@@ -53,7 +53,9 @@ KORVEX_NOINLINE int read_one(PyObject* arg, double (&values)[4]) {
 KORVEX_NOINLINE int read_pair(PyObject* arg, double* out) {
     double pair[2];
     int read = 1;
-    if (is_vector2(arg))
+    if (is_exact_list_or_tuple(arg))
+        read = sequence_components(arg, pair);
+    else if (is_vector2(arg))
         read = vector_components(arg, pair) ? 1 : -1;
     else if (is_list_or_tuple(arg))
         read = sequence_components(arg, pair);

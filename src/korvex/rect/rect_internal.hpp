@@ -29,6 +29,10 @@ inline bool is_rect(PyObject* obj) { return PyObject_TypeCheck(obj, &rect_type);
 inline bool is_vector2(PyObject* obj) { return PyObject_TypeCheck(obj, vector2_class.type); }
 inline bool is_vector4(PyObject* obj) { return PyObject_TypeCheck(obj, vector4_class.type); }
 inline bool is_list_or_tuple(PyObject* obj) { return PyList_Check(obj) || PyTuple_Check(obj); }
+// Checked before the subtype tests of the other kinds: exact lists and tuples
+// are the common arguments, and no type can be both one of them and a vector
+// or a Rect (their layouts conflict), so the order changes no answer.
+inline bool is_exact_list_or_tuple(PyObject* obj) { return PyTuple_CheckExact(obj) || PyList_CheckExact(obj); }
 
 // The edges: single-precision sums, widened afterwards.
 inline double right_edge(const Rectangle& r) { return static_cast<double>(r.x + r.width); }
@@ -96,6 +100,7 @@ bool vector_components(PyObject* vector, double (&out)[count]) {
 // -1 on error.
 template <std::size_t count>
 int sequence_components(PyObject* sequence, double (&out)[count]) {
+    if (korvex::plain_number_items(sequence, out)) return 1;
     const bool exact = PyTuple_CheckExact(sequence) || PyList_CheckExact(sequence);
     const Py_ssize_t length = exact ? Py_SIZE(sequence) : PyObject_Length(sequence);
     if (length < 0) return -1;
@@ -111,6 +116,10 @@ enum class Read { done, failed, wrong_length, other_kind };
 // list/tuple of four items; a list/tuple of another length, or a value of
 // another kind, is left for the caller to report.
 inline Read rect_values(PyObject* arg, double (&values)[4]) {
+    if (is_exact_list_or_tuple(arg)) {
+        const int read = sequence_components(arg, values);
+        return read < 0 ? Read::failed : read == 0 ? Read::wrong_length : Read::done;
+    }
     if (is_rect(arg)) {
         const Rectangle& r = as_rect(arg)->_raw;
         values[0] = r.x;
