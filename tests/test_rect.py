@@ -349,6 +349,28 @@ def test_sequence_reads():
     x, y, w, h = r
     assert (x, y, w, h) == (1.0, 2.0, 3.0, 4.0)
     assert 3 in r and 5 not in r
+    with pytest.raises(ValueError):
+        a, b, c = r
+    # Each field is read when it is reached; an exhausted iterator stays
+    # exhausted and lets go of the Rect.
+    it = iter(r)
+    assert iter(it) is it and next(it) == 1.0
+    r.y = -0.1
+    assert next(it) == f32(-0.1) and list(it) == [3.0, 4.0] and list(it) == []
+    before = sys.getrefcount(r)
+    del it
+    assert sys.getrefcount(r) == before
+
+
+def test_subclass_iterates_by_its_own_indexing():
+    class Two(Rect):
+        def __getitem__(self, index):
+            if index >= 2:
+                raise IndexError(index)
+            return f"field {index}"
+
+    assert list(Two(1, 2, 3, 4)) == ["field 0", "field 1"]
+    assert list(type("Plain", (Rect,), {})(1, 2, 3, 4)) == [1.0, 2.0, 3.0, 4.0]
 
 
 @pytest.mark.parametrize("index", [4, -1, -4, 2**100, -(2**100), Index(7)])

@@ -30,6 +30,7 @@
 #include "korvex/common/args.hpp"
 #include "korvex/common/convert.hpp"
 #include "korvex/common/errors.hpp"
+#include "korvex/common/field_iterator.hpp"
 #include "korvex/common/fixed_string.hpp"
 #include "korvex/common/pickle.hpp"
 #include "korvex/common/python.hpp"
@@ -164,7 +165,7 @@ public:
     // Readies the type and publishes it with `table` as its native table.
     static int publish(PyObject* module, Table* native_table) {
         table = native_table;
-        if (PyType_Ready(&iterator_type) < 0) return -1;
+        if (PyType_Ready(&Iterator::type) < 0) return -1;
         return publish_type(module, &type, native_table);
     }
 
@@ -940,46 +941,21 @@ private:
 
     // --- iteration --------------------------------------------------------------------------
     //
-    // iter(v) yields the components as v[0], v[1], ... would, each read when it
-    // is reached (a change between steps shows), and then stops: the same as
-    // the interpreter's iteration by indexing, without raising and catching an
-    // IndexError at the end of every loop, unpacking and tuple(v).
-
-    struct Iterator {
-        PyObject_HEAD
-        PyObject* vector;  // null once exhausted
-        std::size_t next;
-    };
-
-    static PyObject* tp_iter(PyObject* self) {
-        Iterator* iterator = PyObject_New(Iterator, &iterator_type);
-        if (iterator == nullptr) return nullptr;
-        iterator->vector = Py_NewRef(self);
-        iterator->next = 0;
-        return reinterpret_cast<PyObject*>(iterator);
-    }
-
-    static PyObject* iterator_next(PyObject* self) {
-        Iterator* iterator = reinterpret_cast<Iterator*>(self);
-        if (iterator->vector == nullptr) return nullptr;
-        if (iterator->next < N)
-            return PyFloat_FromDouble(static_cast<double>(vec::at<Traits>(data_of(iterator->vector), iterator->next++)));
-        Py_CLEAR(iterator->vector);
-        return nullptr;
-    }
-
-    static void iterator_dealloc(PyObject* self) {
-        Py_XDECREF(reinterpret_cast<Iterator*>(self)->vector);
-        PyObject_Free(self);
-    }
+    // iter(v) yields the components as v[0], v[1], ... would (the vector
+    // types are final, so no subclass can index otherwise).
 
     static constexpr AssembledName iterator_name = AssembledName{}.add(type_name.text).add("Iterator");
 
-    static inline PyTypeObject iterator_type = static_type<Iterator>({
-        .name = iterator_name.text,
-        .lifecycle = {.dealloc = iterator_dealloc},
-        .protocols = {.iter = PyObject_SelfIter, .next = iterator_next},
-    });
+    struct Components {
+        static constexpr const char* name = iterator_name.text;
+        static constexpr std::size_t count = N;
+        static PyObject* read(PyObject* vector, std::size_t index) {
+            return PyFloat_FromDouble(static_cast<double>(vec::at<Traits>(data_of(vector), index)));
+        }
+    };
+    using Iterator = FieldIterator<Components>;
+
+    static PyObject* tp_iter(PyObject* self) { return Iterator::make(self); }
 
 public:
     static inline PyTypeObject type = static_type<Object>({

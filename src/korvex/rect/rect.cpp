@@ -9,6 +9,7 @@
 #include "korvex/common/args.hpp"
 #include "korvex/common/convert.hpp"
 #include "korvex/common/errors.hpp"
+#include "korvex/common/field_iterator.hpp"
 #include "korvex/common/module.hpp"
 #include "korvex/common/properties.hpp"
 #include "korvex/common/types.hpp"
@@ -316,6 +317,21 @@ int mp_ass_subscript(PyObject* self, PyObject* key, PyObject* value) {
     return 0;
 }
 
+// Iterating a Rect reads r[0] to r[3] as it goes. An exact Rect gets its own
+// iterator (no IndexError raised and caught at the end of every loop or
+// unpacking); a subclass, which may index otherwise and takes part in
+// reference cycles, keeps the interpreter's iteration by indexing.
+struct Fields {
+    static constexpr const char* name = "korvex.rect.rect.RectIterator";
+    static constexpr std::size_t count = 4;
+    static PyObject* read(PyObject* self, std::size_t index) { return sq_item(self, static_cast<Py_ssize_t>(index)); }
+};
+
+PyObject* tp_iter(PyObject* self) {
+    if (Py_IS_TYPE(self, &rect_type)) return korvex::FieldIterator<Fields>::make(self);
+    return PySeqIter_New(self);
+}
+
 PySequenceMethods sequence_methods = korvex::sequence_slots(sq_length, sq_item);
 PyMappingMethods mapping_methods = korvex::mapping_slots(sq_length, mp_subscript, mp_ass_subscript);
 
@@ -358,6 +374,7 @@ int exec_rect(PyObject* module) {
         if (component_names[i] == nullptr) component_names[i] = PyUnicode_InternFromString(names[i]);
         if (component_names[i] == nullptr) return -1;
     }
+    if (PyType_Ready(&korvex::FieldIterator<Fields>::type) < 0) return -1;
     if (korvex::publish_type(module, &rect_type, &vtable) < 0) return -1;
     if (!vector2_class.bind(vector2_module_name, "Vector2")) return -1;
     if (!vector4_class.bind(vector4_module_name, "Vector4")) return -1;
@@ -379,6 +396,7 @@ PyTypeObject rect_type = korvex::static_type<RectObject>({
     .protocols = {.repr = tp_repr,
                   .hash = PyObject_HashNotImplemented,
                   .compare = tp_richcompare,
+                  .iter = tp_iter,
                   .sequence = &sequence_methods,
                   .mapping = &mapping_methods},
     .methods = methods(),
