@@ -87,7 +87,7 @@ ASAN_ENV = env LD_PRELOAD="$(ASAN_PRELOAD)" PYTHONMALLOC=malloc \
     LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
 
-.PHONY: all build bench demo test test-release test-only test-install test-stubs stubs test-debug build-debug \
+.PHONY: all build bench bench-profile demo test test-release test-only test-install test-stubs stubs test-debug build-debug \
     test-debug-only test-asan build-asan test-asan-only shell root clean distclean
 
 all: build
@@ -122,6 +122,14 @@ test-release: build
 bench: build
 	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python \
 	    $(PYTHON) $(CURDIR)/bench/run.py --out $(abspath $(BENCH_OUT)) $(BENCH_ARGS)
+
+## Where the time of each benchmark row goes (bench/instructions.py):
+## callgrind instructions per operation, korvex's own share, and the ratio
+## korvex would reach with its own code at zero cost; writes
+## $(BENCH_OUT)/profile.md and .json.  BENCH_ARGS="--only REGEX" narrows it.
+bench-profile: build
+	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python \
+	    $(PYTHON) $(CURDIR)/bench/instructions.py --out $(abspath $(BENCH_OUT)) $(BENCH_ARGS)
 
 ## Run the test suite against an existing build without rebuilding.
 test-only:
