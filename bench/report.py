@@ -22,7 +22,8 @@ def summarise(rows: list[dict]) -> dict:
         "median_ratio": statistics.median(ratios) if ratios else None,
         "median_ratio_of_medians": statistics.median(row.get("ratio_median", row["ratio"]) for row in ranked)
         if ranked else None,
-        "behind": [{"operation": row["label"], "ratio": row["ratio"], "note": row["note"]} for row in behind],
+        "behind": [{"operation": row["label"], "ratio": row["ratio"], "note": row["note"],
+                    "spread": row.get("ratio_spread")} for row in behind],
     }
 
 
@@ -51,9 +52,12 @@ def markdown(results: dict) -> str:
     ]
     by_note: dict[str, list[str]] = {}
     for row in summary["behind"]:
-        by_note.setdefault(row["note"], []).append(f"`{row['operation']}` {row['ratio']:.2f}")
+        spread = row.get("spread")
+        paired = f" (rounds {spread[0]:.2f}–{spread[1]:.2f})" if spread and not row["note"] else ""
+        by_note.setdefault(row["note"], []).append(f"`{row['operation']}` {row['ratio']:.2f}{paired}")
     for note, entries in sorted(by_note.items()):
-        out += ["", ("Not ahead: " if not note else f"Not ahead, floors ({note}): ") + ", ".join(entries) + "."]
+        out += ["", ("Not ahead (in brackets: the middle half of the ratios of samples taken back to back in "
+                     "each round): " if not note else f"Not ahead, floors ({note}): ") + ", ".join(entries) + "."]
     out += ["", "## Operations", ""]
     names = list(libs)
     out.append("| group | operation | " + " | ".join(names) + " | fastest peer | ratio | median ratio | note |")

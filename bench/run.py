@@ -13,6 +13,7 @@ import datetime
 import os
 import platform
 import re
+import statistics
 import sys
 import time
 from pathlib import Path
@@ -58,15 +59,31 @@ def measure_operations(libs: dict, only: str, rounds: int, target: float, log) -
         cells = {name: {"median": t.median, "best": t.best, "loops": t.loops} for name, t in per_lib.items()}
         peers = [name for name in cells if name != "korvex"]
         fastest = min(peers, key=lambda name: cells[name]["best"]) if peers else None
-        ratio = ratio_median = None
+        ratio = ratio_median = spread = None
         if fastest:
             ratio = cells["korvex"]["best"] / cells[fastest]["best"]
             ratio_median = cells["korvex"]["median"] / min(cells[name]["median"] for name in peers)
+            spread = paired_spread(per_lib["korvex"].samples, per_lib[fastest].samples)
         rows.append({"group": operation.group, "label": operation.label, "timings": cells,
                      "statements": {libs[k].name: s for k, s in operation.statements.items() if k in libs},
                      "fastest_peer": fastest, "ratio": ratio, "ratio_median": ratio_median,
+                     "ratio_spread": spread,
                      "note": operation.note if ratio is not None and ratio >= 1.0 else ""})
     return rows
+
+
+def paired_spread(korvex: list[float], peer: list[float]) -> list[float]:
+    """Quartiles of korvex's sample / the peer's sample of the same round.
+
+    The two were taken back to back, so a round's ratio is little moved by
+    what the machine did meanwhile; the quartiles show how much the ratio
+    itself varies, which tells a level row from one that is behind.
+    """
+    ratios = sorted(k / p for k, p in zip(korvex, peer))
+    if len(ratios) < 2:
+        return [ratios[0], ratios[0]] if ratios else []
+    quartiles = statistics.quantiles(ratios, n=4)
+    return [quartiles[0], quartiles[2]]
 
 
 def _runs(stmt: str, library) -> bool:

@@ -14,6 +14,7 @@ sys.path.insert(0, str(BENCH))
 
 import game  # noqa: E402
 import report  # noqa: E402
+import run  # noqa: E402
 import instructions  # noqa: E402
 from operations import OPERATIONS, op  # noqa: E402
 from timing import UNROLL, compile_variant  # noqa: E402
@@ -114,3 +115,12 @@ def test_profile_counts_own_instructions_per_object(tmp_path):
     assert instructions.own_instructions(dump) == {"/usr/bin/python3.14": 127, "/x/korvex/vector2.so": 4000}
     assert instructions.classify(instructions.own_instructions(dump), "korvex") == (4127, 4000)
     assert instructions.classify(instructions.own_instructions(dump), "complex") == (4127, 0)
+
+
+def test_paired_spread_pairs_samples_of_the_same_round():
+    """Round i of korvex is divided by round i of the peer (not sorted first):
+    a machine slow in one round slows both samples of that round alike."""
+    korvex = [10.0, 20.0, 30.0, 40.0, 50.0]
+    peer = [10.0, 40.0, 30.0, 20.0, 50.0]  # the same values, another order
+    assert run.paired_spread(korvex, peer) == pytest.approx([0.75, 1.5])
+    assert run.paired_spread([3.0], [2.0]) == [1.5, 1.5]
