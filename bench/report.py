@@ -123,8 +123,8 @@ def chart(results: dict, path: Path) -> None:
     if any(row["note"] for row in rows):
         handles.append(Patch(facecolor="#7f7f7f", edgecolor="white", hatch="////",
                              label="floor: the peer does less work (see notes)"))
-    axes[0][0].legend(handles=handles, loc="lower right", fontsize=9)  # the shortest bars leave room
-    fig.tight_layout()
+    fig.legend(handles=handles, loc="lower center", ncol=len(handles), fontsize=9, frameon=False)
+    fig.tight_layout(rect=(0, 0.8 / fig.get_figheight(), 1, 1))  # room for the legend below the panels
     buffer = io.BytesIO()
     fig.savefig(buffer, format="png")
     plt.close(fig)
