@@ -29,6 +29,7 @@ import argparse
 import json
 import os
 import re
+import shutil
 import statistics
 import subprocess
 import sys
@@ -47,7 +48,6 @@ def run_child(only: str, loops: int, manifest: Path) -> None:
     """Inside valgrind: sample each variant once through ffi_call; list them in order."""
     import ctypes
     import gc
-    import re as regex
 
     import libraries
     from operations import OPERATIONS
@@ -72,7 +72,7 @@ def run_child(only: str, loops: int, manifest: Path) -> None:
     for key in libs:
         measured("", key, EMPTY)
     for operation in OPERATIONS:
-        if not regex.search(only, operation.label):
+        if not re.search(only, operation.label):
             continue
         for key, stmt in operation.statements.items():
             if key not in libs:
@@ -124,6 +124,9 @@ def profile(only: str, loops: int, out_dir: Path) -> dict:
             "--manifest", str(manifest),
         ]
         env = dict(os.environ, PYTHONHASHSEED="0")
+        if shutil.which("valgrind") is None:
+            raise SystemExit("bench/instructions.py needs valgrind (Debian package valgrind); run it through "
+                             "scripts/env.sh or make bench-profile")
         run = subprocess.run(command, env=env, capture_output=True, text=True)
         if run.returncode != 0 or not manifest.exists():
             raise SystemExit(f"callgrind run failed (exit {run.returncode}):\n{run.stderr[-3000:]}")
