@@ -10,41 +10,25 @@ ParserAPI parsers{};
 
 int bind() { return parser_import(parsers) ? 0 : -1; }
 
-// A tuple of the numbers, each made by make (PyFloat_FromDouble, PyLong_FromLong).
-template <class Number, std::size_t Count>
-PyObject* tuple_of(PyObject* (*make)(Number), const Number (&numbers)[Count]) {
-    PyObject* tuple = PyTuple_New(Count);
-    if (tuple == nullptr) return nullptr;
-    for (std::size_t i = 0; i < Count; ++i) {
-        PyObject* item = make(numbers[i]);
-        if (item == nullptr) {
-            Py_DECREF(tuple);
-            return nullptr;
-        }
-        PyTuple_SET_ITEM(tuple, i, item);
-    }
-    return tuple;
-}
-
 PyObject* parser_color_like(PyObject*, PyObject* value) {
     const Color c = parsers.parse_color_like(value);
     if (PyErr_Occurred()) return nullptr;
     const long channels[] = {c.r, c.g, c.b, c.a};
-    return tuple_of(PyLong_FromLong, channels);
+    return korvex::tuple_of(PyLong_FromLong, channels);
 }
 
 PyObject* parser_rect_like(PyObject*, PyObject* value) {
     const Rectangle r = parsers.parse_rect_like(value);
     if (PyErr_Occurred()) return nullptr;
     const double fields[] = {r.x, r.y, r.width, r.height};
-    return tuple_of(PyFloat_FromDouble, fields);
+    return korvex::tuple_of(PyFloat_FromDouble, fields);
 }
 
 PyObject* parser_vector2_like(PyObject*, PyObject* value) {
     const Vector2 v = parsers.parse_vector2_like(value);
     if (PyErr_Occurred()) return nullptr;
     const double components[] = {v.x, v.y};
-    return tuple_of(PyFloat_FromDouble, components);
+    return korvex::tuple_of(PyFloat_FromDouble, components);
 }
 
 // Imports the parsers again into a scratch table: raises what parser_import

@@ -79,18 +79,15 @@ inline PyObject* list_or_tuple_item(PyObject* sequence, Py_ssize_t index, const 
     return nullptr;
 }
 
-// The items of an exact list or tuple of exactly `count` items, when each is
-// an exact float or a compact int: read in place, with no reference taken,
-// since converting those runs no Python code that could change the sequence,
-// and to the same doubles as to_double. Returns false for any other sequence
-// or item (with no exception set and `out` unspecified); the caller then
-// takes its general path, which converts item by item.
+// The first `count` of `items` (the item array of an exact list or tuple
+// holding at least that many), when each is an exact float or a compact int:
+// read in place, with no reference taken, since converting those runs no
+// Python code that could change the sequence, and to the same doubles as
+// to_double. Returns false at the first item of another kind (with no
+// exception set and `out` unspecified); the caller then takes its general
+// path, which converts item by item.
 template <std::size_t count>
-inline bool plain_number_items(PyObject* sequence, double (&out)[count]) {
-    if (!(PyTuple_CheckExact(sequence) || PyList_CheckExact(sequence)) ||
-        Py_SIZE(sequence) != static_cast<Py_ssize_t>(count))
-        return false;
-    PyObject* const* items = PySequence_Fast_ITEMS(sequence);
+inline bool plain_number_prefix(PyObject* const* items, double (&out)[count]) {
     for (std::size_t i = 0; i < count; ++i) {
         PyObject* item = items[i];
         if (PyFloat_CheckExact(item)) {
@@ -102,6 +99,15 @@ inline bool plain_number_items(PyObject* sequence, double (&out)[count]) {
         }
     }
     return true;
+}
+
+// The same for a whole exact list or tuple of exactly `count` items; false
+// for any other sequence as well.
+template <std::size_t count>
+inline bool plain_number_items(PyObject* sequence, double (&out)[count]) {
+    return (PyTuple_CheckExact(sequence) || PyList_CheckExact(sequence)) &&
+           Py_SIZE(sequence) == static_cast<Py_ssize_t>(count) &&
+           plain_number_prefix(PySequence_Fast_ITEMS(sequence), out);
 }
 
 }  // namespace korvex

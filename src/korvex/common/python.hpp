@@ -5,6 +5,8 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <cstddef>
+
 #if defined(__GNUC__)
 #define KORVEX_COLD __attribute__((cold, noinline))
 #define KORVEX_NOINLINE __attribute__((noinline))
@@ -26,6 +28,24 @@ PyObject* interned() {
     static PyObject* name = nullptr;
     if (name == nullptr) name = PyUnicode_InternFromString(text.value);
     return name;
+}
+
+// A new tuple of make(value) for each of `values`, in order (make is
+// PyFloat_FromDouble, PyLong_FromLong, ...). Null with the exception set when
+// an item or the tuple cannot be made.
+template <class Value, std::size_t count>
+PyObject* tuple_of(PyObject* (*make)(Value), const Value (&values)[count]) {
+    PyObject* tuple = PyTuple_New(count);
+    if (tuple == nullptr) return nullptr;
+    for (std::size_t i = 0; i < count; ++i) {
+        PyObject* item = make(values[i]);
+        if (item == nullptr) {
+            Py_DECREF(tuple);
+            return nullptr;
+        }
+        PyTuple_SET_ITEM(tuple, i, item);
+    }
+    return tuple;
 }
 
 }  // namespace korvex

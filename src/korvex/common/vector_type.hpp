@@ -366,36 +366,21 @@ private:
     // generated from that table's members.
 
     static PyObject* slot_c_get_tuple(Object* self) {
-        PyObject* tuple = PyTuple_New(N);
-        if (tuple == nullptr) return nullptr;
-        for (std::size_t i = 0; i < N; ++i) {
-            PyObject* item = PyFloat_FromDouble(static_cast<double>(vec::at<Traits>(self->data, i)));
-            if (item == nullptr) {
-                Py_DECREF(tuple);
-                return nullptr;
-            }
-            PyTuple_SET_ITEM(tuple, i, item);
-        }
-        return tuple;
+        double values[N];
+        for (std::size_t i = 0; i < N; ++i) values[i] = static_cast<double>(vec::at<Traits>(self->data, i));
+        return tuple_of(PyFloat_FromDouble, values);
     }
 
     template <Struct (*Transform)(Struct)>
     static PyObject* int_tuple(Object* self, int) {
         const Struct data = Transform(self->data);
-        int values[N];
-        for (std::size_t i = 0; i < N; ++i)
-            if (!truncate_to_int32(static_cast<double>(vec::at<Traits>(data, i)), values[i])) return nullptr;
-        PyObject* tuple = PyTuple_New(N);
-        if (tuple == nullptr) return nullptr;
+        long values[N];
         for (std::size_t i = 0; i < N; ++i) {
-            PyObject* item = PyLong_FromLong(values[i]);
-            if (item == nullptr) {
-                Py_DECREF(tuple);
-                return nullptr;
-            }
-            PyTuple_SET_ITEM(tuple, i, item);
+            int value;
+            if (!truncate_to_int32(static_cast<double>(vec::at<Traits>(data, i)), value)) return nullptr;
+            values[i] = value;
         }
-        return tuple;
+        return tuple_of(PyLong_FromLong, values);
     }
 
     template <Struct (*Operation)(Struct, Struct)>

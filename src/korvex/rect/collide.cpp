@@ -157,18 +157,7 @@ bool plain_numbers(PyObject* obj, Source source, double (&out)[count]) {
         return vector_components(obj, out);
     }
     if (!PyTuple_CheckExact(obj) && !PyList_CheckExact(obj)) return false;
-    PyObject* const* items = PySequence_Fast_ITEMS(obj);
-    for (std::size_t i = 0; i < count; ++i) {
-        PyObject* item = items[i];
-        if (PyFloat_CheckExact(item)) {
-            out[i] = PyFloat_AS_DOUBLE(item);
-        } else if (PyLong_CheckExact(item) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(item))) {
-            out[i] = static_cast<double>(PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(item)));
-        } else {
-            return false;
-        }
-    }
-    return true;
+    return korvex::plain_number_prefix(PySequence_Fast_ITEMS(obj), out);  // long enough: checked by the caller
 }
 
 bool point_on_numbers(const Rectangle& r, const double (&p)[2]) { return point_inside(r, p[0], p[1]); }
@@ -358,10 +347,10 @@ PyObject* vector4_of(RectObject* self) {
     return vector4_class.table->__pyx_new(r.x, r.y, r.width, r.height);
 }
 
-PyObject* tuple_of(RectObject* self) {
+PyObject* fields_tuple(RectObject* self) {
     const Rectangle& r = self->_raw;
-    return Py_BuildValue("(dddd)", static_cast<double>(r.x), static_cast<double>(r.y), static_cast<double>(r.width),
-                         static_cast<double>(r.height));
+    const double fields[] = {r.x, r.y, r.width, r.height};
+    return korvex::tuple_of(PyFloat_FromDouble, fields);
 }
 
 PyObject* vector4_or_none(PyObject* result) { return korvex::override_instance_or_none(result, vector4_class.type); }
@@ -370,7 +359,7 @@ constexpr Query get_width{"get_width", width_of, korvex::override_result, "Retur
 constexpr Query get_height{"get_height", height_of, korvex::override_result, "Returns the height, a float."};
 constexpr Query get_vector4{"get_vector4", vector4_of, vector4_or_none,
                             "Returns a new Vector4 (x, y, width, height)."};
-constexpr Query get_tuple{"get_tuple", tuple_of, korvex::override_tuple_or_none,
+constexpr Query get_tuple{"get_tuple", fields_tuple, korvex::override_tuple_or_none,
                           "Returns a new tuple (x, y, width, height) of floats."};
 
 template <const Query& entry>
