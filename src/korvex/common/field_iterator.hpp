@@ -32,9 +32,18 @@ class FieldIterator {
         return nullptr;
     }
 
+    // Freed iterators are kept for reuse, most recent first: an unpacking or a
+    // loop makes one and drops it at once.
+    static constexpr int pool_capacity = 16;
+    static inline Object* pool[pool_capacity];
+    static inline int pool_size = 0;
+
     static void tp_dealloc(PyObject* self) {
         Py_XDECREF(reinterpret_cast<Object*>(self)->owner);
-        PyObject_Free(self);
+        if (pool_size < pool_capacity)
+            pool[pool_size++] = reinterpret_cast<Object*>(self);
+        else
+            PyObject_Free(self);
     }
 
 public:
@@ -45,8 +54,14 @@ public:
     });
 
     static PyObject* make(PyObject* owner) {
-        Object* iterator = PyObject_New(Object, &type);
-        if (iterator == nullptr) return nullptr;
+        Object* iterator;
+        if (pool_size > 0) {
+            iterator = pool[--pool_size];
+        } else {
+            iterator = static_cast<Object*>(PyObject_Malloc(sizeof(Object)));
+            if (iterator == nullptr) return PyErr_NoMemory();
+        }
+        (void)PyObject_Init(reinterpret_cast<PyObject*>(iterator), &type);
         iterator->owner = Py_NewRef(owner);
         iterator->next = 0;
         return reinterpret_cast<PyObject*>(iterator);
