@@ -109,9 +109,30 @@ inline Py_hash_t hash_double(double value) {
     return static_cast<Py_hash_t>(sum);
 }
 
+// The same for a single-precision value, from its own bits: a normal float is
+// significand * 2**(e - 150) with a 24-bit significand, already below the
+// prime, so its hash is the significand multiplied by 2**(e - 150) modulo the
+// prime, which is a rotation by (e - 150) mod 61. Zeros are 0; subnormals,
+// infinities and NaN go to the interpreter.
+inline Py_hash_t hash_double(float value) {
+    constexpr Py_uhash_t modulus = PyHASH_MODULUS;
+    const auto bits = std::bit_cast<std::uint32_t>(value);
+    const auto biased_exponent = static_cast<int>((bits >> 23) & 0xff);
+    const std::uint32_t fraction = bits & 0x7fffff;
+    if (biased_exponent == 0 && fraction == 0) return 0;
+    if (biased_exponent == 0 || biased_exponent == 0xff) return _Py_HashDouble(nullptr, static_cast<double>(value));
+    const Py_uhash_t significand = fraction | (std::uint32_t{1} << 23);
+    const int shift = (biased_exponent - 150 + 3 * PyHASH_BITS) % PyHASH_BITS;  // the exponent is at least -149
+    Py_uhash_t sum = ((significand << shift) & modulus) | (significand >> (PyHASH_BITS - shift));
+    if (bits >> 31) sum = static_cast<Py_uhash_t>(0) - sum;
+    if (sum == static_cast<Py_uhash_t>(-1)) sum = static_cast<Py_uhash_t>(-2);
+    return static_cast<Py_hash_t>(sum);
+}
+
 // Mirrors the interpreter's tuple hash (xxHash-style lanes), so that a vector
 // hashes like the tuple of its components without building the tuple.
-inline Py_hash_t hash_doubles(const double* values, std::size_t count) {
+template <class Number>
+Py_hash_t hash_components(const Number* values, std::size_t count) {
     constexpr Py_uhash_t prime1 = 11400714785074694791ULL;
     constexpr Py_uhash_t prime2 = 14029467366897019727ULL;
     constexpr Py_uhash_t prime5 = 2870177450012600261ULL;
@@ -862,9 +883,9 @@ private:
     }
 
     static Py_hash_t tp_hash(PyObject* self) {
-        double values[N];
-        for (std::size_t i = 0; i < N; ++i) values[i] = static_cast<double>(vec::at<Traits>(data_of(self), i));
-        return detail::hash_doubles(values, N);
+        Scalar values[N];
+        for (std::size_t i = 0; i < N; ++i) values[i] = vec::at<Traits>(data_of(self), i);
+        return detail::hash_components(values, N);
     }
 
     static PyObject* tp_repr(PyObject* self) {
