@@ -40,6 +40,8 @@ from pathlib import Path
 BENCH = Path(__file__).resolve().parent
 sys.path.insert(0, str(BENCH))
 
+from timing import UNROLL, compile_variant  # noqa: E402
+
 EMPTY = "pass"
 OWN_CODE = {"korvex": "/korvex/", "pygame": "/pygame/", "PyGLM": "glm"}
 
@@ -51,7 +53,6 @@ def run_child(only: str, loops: int, manifest: Path) -> None:
 
     import libraries
     from operations import OPERATIONS
-    from timing import compile_variant
 
     libs = libraries.load()
     names = {lib.key: lib.name for lib in libs.values()}
@@ -75,13 +76,8 @@ def run_child(only: str, loops: int, manifest: Path) -> None:
         if not re.search(only, operation.label):
             continue
         for key, stmt in operation.statements.items():
-            if key not in libs:
-                continue
-            try:
-                exec(stmt, {}, libs[key].make_namespace())
-            except NameError:  # operands this build lacks (the parser rows need the test module)
-                continue
-            measured(operation.label, key, stmt)
+            if key in libs and libs[key].has_operands(stmt):
+                measured(operation.label, key, stmt)
     manifest.write_text(json.dumps({"loops": loops, "order": order}))
 
 
@@ -134,7 +130,7 @@ def profile(only: str, loops: int, out_dir: Path) -> dict:
         dumps = sorted(scratch_path.glob("cg.out.*"), key=lambda p: int(p.name.rsplit(".", 1)[1]))
         if len(dumps) != len(listed["order"]):
             raise SystemExit(f"{len(dumps)} callgrind dumps for {len(listed['order'])} samples")
-        statements = listed["loops"] * _unroll()
+        statements = listed["loops"] * UNROLL
         counted = [classify(own_instructions(dump), library) for dump, (_, library) in zip(dumps, listed["order"])]
 
     empty = {library: counts for (label, library), counts in zip(listed["order"], counted) if label == ""}
@@ -148,12 +144,6 @@ def profile(only: str, loops: int, out_dir: Path) -> dict:
             "own": (own - base_own) / statements if library in OWN_CODE else None,
         }
     return {"loops": listed["loops"], "rows": [summarise_row(label, cells) for label, cells in rows.items()]}
-
-
-def _unroll() -> int:
-    from timing import UNROLL
-
-    return UNROLL
 
 
 def summarise_row(label: str, cells: dict) -> dict:

@@ -41,6 +41,14 @@ class Library:
     version: str
     make_namespace: Callable[[], dict]
 
+    def has_operands(self, stmt: str) -> bool:
+        """Whether the statement's names exist here (the parser rows need the build's test module)."""
+        try:
+            exec(stmt, {}, self.make_namespace())
+        except NameError:
+            return False
+        return True
+
 
 def _korvex() -> Library:
     from korvex.color.color import Color

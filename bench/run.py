@@ -48,7 +48,7 @@ def measure_operations(libs: dict, only: str, rounds: int, target: float, log) -
         runnable = {
             libs[key].name: compile_variant(stmt, libs[key].make_namespace)
             for key, stmt in operation.statements.items()
-            if key in libs and _runs(stmt, libs[key])
+            if key in libs and libs[key].has_operands(stmt)
         }
         if "korvex" in runnable:  # the parser rows need the build's test module
             selected.append(operation)
@@ -79,20 +79,11 @@ def paired_spread(korvex: list[float], peer: list[float]) -> list[float]:
     what the machine did meanwhile; the quartiles show how much the ratio
     itself varies, which tells a level row from one that is behind.
     """
-    ratios = sorted(k / p for k, p in zip(korvex, peer))
+    ratios = [k / p for k, p in zip(korvex, peer)]
     if len(ratios) < 2:
         return [ratios[0], ratios[0]] if ratios else []
     quartiles = statistics.quantiles(ratios, n=4)
     return [quartiles[0], quartiles[2]]
-
-
-def _runs(stmt: str, library) -> bool:
-    """A variant whose operands are missing here (no test module) is left out."""
-    try:
-        exec(stmt, {}, library.make_namespace())
-    except NameError:
-        return False
-    return True
 
 
 def main(argv: list[str] | None = None) -> int:

@@ -8,16 +8,30 @@
 
 namespace korvex {
 
-// The float protocol: an exact float is read in place and an exact int with
-// PyLong_AsDouble, which is what int.__float__ does (same value, same
-// OverflowError) without the temporary float; anything else goes through the
-// interpreter's own conversion (bool, __float__, __index__), whose exception
-// propagates. Returns false with the exception set.
-inline bool to_double(PyObject* obj, double& out) {
+inline bool is_exact_list_or_tuple(PyObject* obj) { return PyTuple_CheckExact(obj) || PyList_CheckExact(obj); }
+
+// A plain number: an exact float, or an exact int stored compactly (under
+// 2**30 in magnitude, so exact as a double), read in place. Converting one
+// runs no Python code and cannot fail. False for anything else.
+inline bool plain_to_double(PyObject* obj, double& out) {
     if (PyFloat_CheckExact(obj)) {
         out = PyFloat_AS_DOUBLE(obj);
         return true;
     }
+    if (PyLong_CheckExact(obj) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(obj))) {
+        out = static_cast<double>(PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(obj)));
+        return true;
+    }
+    return false;
+}
+
+// The float protocol: a plain number is read in place and any other exact int
+// with PyLong_AsDouble, which is what int.__float__ does (same value, same
+// OverflowError) without the temporary float; anything else goes through the
+// interpreter's own conversion (bool, __float__, __index__), whose exception
+// propagates. Returns false with the exception set.
+inline bool to_double(PyObject* obj, double& out) {
+    if (plain_to_double(obj, out)) return true;
     out = PyLong_CheckExact(obj) ? PyLong_AsDouble(obj) : PyFloat_AsDouble(obj);
     return !(out == -1.0 && PyErr_Occurred());
 }
@@ -80,24 +94,15 @@ inline PyObject* list_or_tuple_item(PyObject* sequence, Py_ssize_t index, const 
 }
 
 // The first `count` of `items` (the item array of an exact list or tuple
-// holding at least that many), when each is an exact float or a compact int:
-// read in place, with no reference taken, since converting those runs no
-// Python code that could change the sequence, and to the same doubles as
-// to_double. Returns false at the first item of another kind (with no
-// exception set and `out` unspecified); the caller then takes its general
-// path, which converts item by item.
+// holding at least that many), when each is a plain number: read in place,
+// with no reference taken, since converting those runs no Python code that
+// could change the sequence. Returns false at the first item of another kind
+// (with no exception set and `out` unspecified); the caller then takes its
+// general path, which converts item by item.
 template <std::size_t count>
 inline bool plain_number_prefix(PyObject* const* items, double (&out)[count]) {
-    for (std::size_t i = 0; i < count; ++i) {
-        PyObject* item = items[i];
-        if (PyFloat_CheckExact(item)) {
-            out[i] = PyFloat_AS_DOUBLE(item);
-        } else if (PyLong_CheckExact(item) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(item))) {
-            out[i] = static_cast<double>(PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(item)));
-        } else {
-            return false;
-        }
-    }
+    for (std::size_t i = 0; i < count; ++i)
+        if (!plain_to_double(items[i], out[i])) return false;
     return true;
 }
 
@@ -105,8 +110,7 @@ inline bool plain_number_prefix(PyObject* const* items, double (&out)[count]) {
 // for any other sequence as well.
 template <std::size_t count>
 inline bool plain_number_items(PyObject* sequence, double (&out)[count]) {
-    return (PyTuple_CheckExact(sequence) || PyList_CheckExact(sequence)) &&
-           Py_SIZE(sequence) == static_cast<Py_ssize_t>(count) &&
+    return is_exact_list_or_tuple(sequence) && Py_SIZE(sequence) == static_cast<Py_ssize_t>(count) &&
            plain_number_prefix(PySequence_Fast_ITEMS(sequence), out);
 }
 

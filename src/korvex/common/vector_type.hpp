@@ -326,7 +326,7 @@ private:
         }
         // Exact lists and tuples cannot carry the vector-like marker (their
         // types and instances take no new attributes): no look-up for them.
-        if (PyTuple_CheckExact(arg) || PyList_CheckExact(arg)) {
+        if (is_exact_list_or_tuple(arg)) {
             if (read_plain_items(arg, self->data)) return 0;
             return init_from_sequence(self, arg);
         }

@@ -156,7 +156,7 @@ bool plain_numbers(PyObject* obj, Source source, double (&out)[count]) {
         if (!Py_IS_TYPE(obj, count == 2 ? vector2_class.type : vector4_class.type)) return false;
         return vector_components(obj, out);
     }
-    if (!PyTuple_CheckExact(obj) && !PyList_CheckExact(obj)) return false;
+    if (!korvex::is_exact_list_or_tuple(obj)) return false;
     return korvex::plain_number_prefix(PySequence_Fast_ITEMS(obj), out);  // long enough: checked by the caller
 }
 

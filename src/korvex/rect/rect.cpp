@@ -54,9 +54,7 @@ KORVEX_NOINLINE int read_one(PyObject* arg, double (&values)[4]) {
 KORVEX_NOINLINE int read_pair(PyObject* arg, double* out) {
     double pair[2];
     int read = 1;
-    if (is_exact_list_or_tuple(arg))
-        read = sequence_components(arg, pair);
-    else if (is_vector2(arg))
+    if (!is_exact_list_or_tuple(arg) && is_vector2(arg))
         read = vector_components(arg, pair) ? 1 : -1;
     else if (is_list_or_tuple(arg))
         read = sequence_components(arg, pair);

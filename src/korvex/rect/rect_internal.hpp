@@ -29,10 +29,11 @@ inline bool is_rect(PyObject* obj) { return PyObject_TypeCheck(obj, &rect_type);
 inline bool is_vector2(PyObject* obj) { return PyObject_TypeCheck(obj, vector2_class.type); }
 inline bool is_vector4(PyObject* obj) { return PyObject_TypeCheck(obj, vector4_class.type); }
 inline bool is_list_or_tuple(PyObject* obj) { return PyList_Check(obj) || PyTuple_Check(obj); }
-// Checked before the subtype tests of the other kinds: exact lists and tuples
-// are the common arguments, and no type can be both one of them and a vector
-// or a Rect (their layouts conflict), so the order changes no answer.
-inline bool is_exact_list_or_tuple(PyObject* obj) { return PyTuple_CheckExact(obj) || PyList_CheckExact(obj); }
+// Exact lists and tuples (korvex::is_exact_list_or_tuple) are checked before
+// the subtype tests of the other kinds: they are the common arguments, and no
+// type can be both one of them and a vector or a Rect (their layouts
+// conflict), so the order changes no answer.
+using korvex::is_exact_list_or_tuple;
 
 // The edges: single-precision sums, widened afterwards.
 inline double right_edge(const Rectangle& r) { return static_cast<double>(r.x + r.width); }
@@ -44,8 +45,7 @@ KORVEX_COLD int raise_value_error(const char* message);
 // check at every read; anything else goes through the interpreter's
 // subscription, so its own __getitem__ and its errors apply.
 inline PyObject* item(PyObject* sequence, Py_ssize_t index) {
-    if (PyTuple_CheckExact(sequence) || PyList_CheckExact(sequence))
-        return korvex::list_or_tuple_item(sequence, index);
+    if (is_exact_list_or_tuple(sequence)) return korvex::list_or_tuple_item(sequence, index);
     PyObject* key = PyLong_FromSsize_t(index);
     if (key == nullptr) return nullptr;
     PyObject* value = PyObject_GetItem(sequence, key);
@@ -101,8 +101,7 @@ bool vector_components(PyObject* vector, double (&out)[count]) {
 template <std::size_t count>
 int sequence_components(PyObject* sequence, double (&out)[count]) {
     if (korvex::plain_number_items(sequence, out)) return 1;
-    const bool exact = PyTuple_CheckExact(sequence) || PyList_CheckExact(sequence);
-    const Py_ssize_t length = exact ? Py_SIZE(sequence) : PyObject_Length(sequence);
+    const Py_ssize_t length = is_exact_list_or_tuple(sequence) ? Py_SIZE(sequence) : PyObject_Length(sequence);
     if (length < 0) return -1;
     if (length != static_cast<Py_ssize_t>(count)) return 0;
     for (std::size_t i = 0; i < count; ++i)
@@ -115,11 +114,13 @@ enum class Read { done, failed, wrong_length, other_kind };
 // x, y, width, height of a Rect (its fields), a Vector4 (its components) or a
 // list/tuple of four items; a list/tuple of another length, or a value of
 // another kind, is left for the caller to report.
+inline Read sequence_values(PyObject* sequence, double (&values)[4]) {
+    const int read = sequence_components(sequence, values);
+    return read < 0 ? Read::failed : read == 0 ? Read::wrong_length : Read::done;
+}
+
 inline Read rect_values(PyObject* arg, double (&values)[4]) {
-    if (is_exact_list_or_tuple(arg)) {
-        const int read = sequence_components(arg, values);
-        return read < 0 ? Read::failed : read == 0 ? Read::wrong_length : Read::done;
-    }
+    if (is_exact_list_or_tuple(arg)) return sequence_values(arg, values);
     if (is_rect(arg)) {
         const Rectangle& r = as_rect(arg)->_raw;
         values[0] = r.x;
@@ -129,9 +130,7 @@ inline Read rect_values(PyObject* arg, double (&values)[4]) {
         return Read::done;
     }
     if (is_vector4(arg)) return vector_components(arg, values) ? Read::done : Read::failed;
-    if (!is_list_or_tuple(arg)) return Read::other_kind;
-    const int read = sequence_components(arg, values);
-    return read < 0 ? Read::failed : read == 0 ? Read::wrong_length : Read::done;
+    return is_list_or_tuple(arg) ? sequence_values(arg, values) : Read::other_kind;
 }
 
 }  // namespace rect_impl
