@@ -26,7 +26,7 @@ import sys
 import types
 from dataclasses import dataclass
 
-from support import VECTORS
+from support import VECTORS, HostileError, Raise, VectorLike, produce  # noqa: F401 (the sweeps use them as E.*)
 
 MODULE_LIST = pathlib.Path(__file__).resolve().parent.parent / "src" / "korvex" / "modules.txt"
 MODULES = tuple(
@@ -73,10 +73,6 @@ def namespace():
 
 
 # --- hostile values --------------------------------------------------------------------------
-
-
-class HostileError(Exception):
-    """Raised by the protocol methods of the hostile objects below."""
 
 
 class RaisingNumber:
@@ -142,41 +138,6 @@ class RaisingGetattr:
 
     def __repr__(self):
         return "RaisingGetattr()"
-
-
-class Raise:
-    """A value that raises a new HostileError wherever it is produced (a
-    raised instance would collect tracebacks if it were raised again)."""
-
-    def __init__(self, what):
-        self.what = what
-
-    def __repr__(self):
-        return f"Raise({self.what!r})"
-
-
-def produce(value):
-    if isinstance(value, Raise):
-        raise HostileError(value.what)
-    return value
-
-
-class VectorLike:
-    """Passes the vector-like marker test; its components are whatever it was given."""
-
-    clamp_magnitude_ip = None
-
-    def __init__(self, *values):
-        self.values = values
-
-    def __getattr__(self, name):
-        index = "xyzw".find(name)
-        if len(name) == 1 and 0 <= index < len(self.values):
-            return produce(self.values[index])
-        raise AttributeError(name)
-
-    def __repr__(self):
-        return f"VectorLike{self.values!r}"
 
 
 class RaisingList(list):

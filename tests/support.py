@@ -34,21 +34,42 @@ def same(a, b):
     return bits(a) == bits(b)
 
 
-# Plain try/except rather than pytest.raises: entry_points.py imports this
-# module in child interpreters that run without pytest, and loading pytest
-# there would change what is alive at their exit.
+# A plain context manager rather than pytest.raises: entry_points.py imports
+# this module in child interpreters that run without pytest, and loading
+# pytest there would change what is alive at their exit.
 
 
-def raises_exactly(exc_type, message, func, *args, **kwargs):
-    """func(*args, **kwargs) raises exactly `exc_type` (not a subclass) with
-    exactly `message`; returns the exception."""
-    try:
+class Raises:
+    """Context manager: the block raises exactly `exc_type` (not a subclass)
+    with exactly `message` (None where the interpreter words it differently
+    from one case to the next); the exception is left in `value`."""
+
+    def __init__(self, exc_type, message):
+        self.exc_type, self.message, self.value = exc_type, message, None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, kind, error, traceback):
+        if error is None:
+            raise AssertionError(f"did not raise {self.exc_type.__name__}")
+        assert kind is self.exc_type, f"raised {kind.__name__}: {error}, expected {self.exc_type.__name__}"
+        assert self.message is None or str(error) == self.message, (
+            f"message {str(error)!r}, expected {self.message!r}"
+        )
+        self.value = error
+        return True
+
+
+def raises_exactly(exc_type, message, func=None, /, *args, **kwargs):
+    """func(*args, **kwargs) raises exactly `exc_type` with exactly `message`
+    (see Raises); returns the exception.  Without func, the context manager."""
+    expected = Raises(exc_type, message)
+    if func is None:
+        return expected
+    with expected:
         func(*args, **kwargs)
-    except BaseException as error:
-        assert type(error) is exc_type, f"raised {type(error).__name__}: {error}, expected {exc_type.__name__}"
-        assert str(error) == message, f"message {str(error)!r}, expected {message!r}"
-        return error
-    raise AssertionError(f"did not raise {exc_type.__name__}")
+    return expected.value
 
 
 def float_protocol_error(value):
@@ -103,15 +124,72 @@ class TupleSub(tuple):
     pass
 
 
+class HostileError(Exception):
+    """Raised by the hostile values of the entry-point catalogue."""
+
+
+class Raise:
+    """A value that raises a new HostileError wherever it is produced (a
+    raised instance would collect tracebacks if it were raised again)."""
+
+    def __init__(self, what):
+        self.what = what
+
+    def __repr__(self):
+        return f"Raise({self.what!r})"
+
+
+def produce(value):
+    if isinstance(value, Raise):
+        raise HostileError(value.what)
+    return value
+
+
 class VectorLike:
-    """Duck-typed vector: accepted for its clamp_magnitude_ip attribute; takes
-    x, y, z, w, as many as given."""
+    """Duck-typed vector: accepted for its clamp_magnitude_ip attribute; its
+    x, y, z, w are the values given, as many as given (a Raise raises)."""
 
     clamp_magnitude_ip = None
 
     def __init__(self, *values):
-        for letter, value in zip("xyzw", values):
-            setattr(self, letter, value)
+        self.values = values
+
+    def __getattr__(self, name):
+        index = "xyzw".find(name)
+        if len(name) == 1 and 0 <= index < len(self.values):
+            return produce(self.values[index])
+        raise AttributeError(name)
+
+    def __repr__(self):
+        return f"VectorLike{self.values!r}"
+
+
+def capsule_pointer(capsule, name=None):
+    """The pointer a PyCapsule holds (ctypes is imported here only: the
+    child interpreters of the sweeps import this module too)."""
+    import ctypes
+
+    get = ctypes.pythonapi.PyCapsule_GetPointer
+    get.restype, get.argtypes = ctypes.c_void_p, [ctypes.py_object, ctypes.c_char_p]
+    return get(capsule, name)
+
+
+def capsule_name(capsule):
+    """A PyCapsule's name, as str (None for a nameless one)."""
+    import ctypes
+
+    get = ctypes.pythonapi.PyCapsule_GetName
+    get.restype, get.argtypes = ctypes.c_char_p, [ctypes.py_object]
+    name = get(capsule)
+    return None if name is None else name.decode()
+
+
+def native_table(cls, count):
+    """The first `count` slots of the native table that `cls` publishes in
+    its __pyx_vtable__ capsule, as a ctypes array of addresses."""
+    import ctypes
+
+    return (ctypes.c_void_p * count).from_address(capsule_pointer(cls.__dict__["__pyx_vtable__"]))
 
 
 # Code for a fresh interpreter: a module whose class is not a type stands in

@@ -17,18 +17,11 @@ import pytest
 import korvex_consumer as consumer
 from korvex.vector2 import vector2 as vector2_module
 from korvex.vector2.vector2 import Vector2
-from support import IMPORT_WITH_A_NON_TYPE, raises_exactly
+from support import IMPORT_WITH_A_NON_TYPE, capsule_name, capsule_pointer, raises_exactly
 
 NAME = "korvex.vector2.vector2"
 SIZE_TEXT = "{}.{} size changed, may indicate binary incompatibility. Expected {} from C header, got {} from PyObject"
 ONE_INTERPRETER = "Interpreter change detected - this module can only be loaded into one interpreter per process."
-
-_capsule_name = ctypes.pythonapi.PyCapsule_GetName
-_capsule_name.restype = ctypes.c_char_p
-_capsule_name.argtypes = [ctypes.py_object]
-_capsule_pointer = ctypes.pythonapi.PyCapsule_GetPointer
-_capsule_pointer.restype = ctypes.c_void_p
-_capsule_pointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
 
 
 def run_python(code):
@@ -225,8 +218,8 @@ def test_first_interpreter_keeps_the_module():
 def test_native_table_capsule():
     capsule = Vector2.__dict__["__pyx_vtable__"]
     assert type(capsule).__name__ == "PyCapsule"
-    assert _capsule_name(capsule) is None
-    address = _capsule_pointer(capsule, None)
+    assert capsule_name(capsule) is None
+    address = capsule_pointer(capsule)
     assert address
     # The consumer bound the very same table at its import.
     found, table = consumer.binding_probe(NAME, "Vector2", consumer.binding_vector2_size())
@@ -359,7 +352,7 @@ def test_bind_table_is_taken_from_the_type_itself(fake_module):
         pass
 
     name = fake_module("korvex_fake_heir", Owner=Owner, Heir=Heir)
-    assert consumer.binding_probe(name, "Owner", Owner.__basicsize__)[1] == _capsule_pointer(Owner.__pyx_vtable__, None)
+    assert consumer.binding_probe(name, "Owner", Owner.__basicsize__)[1] == capsule_pointer(Owner.__pyx_vtable__)
     with pytest.raises(KeyError):
         consumer.binding_probe(name, "Heir", Heir.__basicsize__)
 

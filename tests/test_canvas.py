@@ -13,6 +13,7 @@ from korvex.canvas.canvas import RenderTexture
 from korvex.texture.texture import Texture
 
 import korvex_consumer as consumer
+from support import native_table
 
 REFUSAL = (
     "Pickling of struct members such as self._raw must be explicitly requested with "
@@ -337,8 +338,11 @@ class Plain(RenderTexture):
 @pytest.mark.parametrize("cls", [RenderTexture, Plain])
 def test_slot_without_override_runs_its_body(window, cls):
     target = cls(8, 8)
+    window.rlGetActiveFramebuffer.restype = ctypes.c_uint
     consumer.canvas_begin(target, 0)
+    assert window.rlGetActiveFramebuffer() == target.id != 0
     consumer.canvas_end(target, 0)
+    assert window.rlGetActiveFramebuffer() == 0
     target.unload()
 
 
@@ -477,10 +481,7 @@ def test_each_framebuffer_is_unloaded_once(run_python):
 def test_native_table_slot_order_from_the_capsule(window):
     # Checked from the published capsule alone, independently of the
     # declaration header that the consuming modules compile against.
-    get_pointer = ctypes.pythonapi.PyCapsule_GetPointer
-    get_pointer.restype = ctypes.c_void_p
-    get_pointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
-    table = (ctypes.c_void_p * 4).from_address(get_pointer(RenderTexture.__dict__["__pyx_vtable__"], None))
+    table = native_table(RenderTexture, 4)
     P, I = ctypes.py_object, ctypes.c_int
     new = ctypes.PYFUNCTYPE(P, I, I)(table[0])
     unload = ctypes.PYFUNCTYPE(None, P)(table[1])

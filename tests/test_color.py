@@ -15,7 +15,7 @@ import pytest
 from korvex.color.color import Color
 from korvex.vector4.vector4 import Vector4
 import korvex_consumer as consumer
-from support import Index, bits, f32
+from support import Index, bits, f32, native_table
 
 K = 1 / 255  # Python's division is correctly rounded: the double nearest 1/255
 
@@ -744,10 +744,7 @@ def test_generator_holds_its_color():
 def test_native_table_slot_order_from_the_capsule():
     # Checked from the published capsule alone, independently of the
     # declaration header that the consuming modules compile against.
-    get_pointer = ctypes.pythonapi.PyCapsule_GetPointer
-    get_pointer.restype = ctypes.c_void_p
-    get_pointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
-    table = (ctypes.c_void_p * 6).from_address(get_pointer(Color.__dict__["__pyx_vtable__"], None))
+    table = native_table(Color, 6)
     P, I = ctypes.py_object, ctypes.c_int
     new, equal, normalize, tint, fade, to_int = (
         ctypes.PYFUNCTYPE(P, I, I, I, I)(table[0]),

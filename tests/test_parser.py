@@ -14,7 +14,7 @@ from korvex.color.color import Color
 from korvex.rect.rect import Rect
 from korvex.vector2.vector2 import Vector2
 from korvex.vector4.vector4 import Vector4
-from support import IMPORT_WITH_A_NON_TYPE, BadIndex, Boom, Index, ListSub, TupleSub, f32
+from support import IMPORT_WITH_A_NON_TYPE, BadIndex, Boom, Index, ListSub, TupleSub, capsule_name, capsule_pointer, f32
 
 vector2_like = consumer.parser_vector2_like
 rect_like = consumer.parser_rect_like
@@ -68,13 +68,6 @@ class SubRect(Rect):
 # --- the module and its capsules -------------------------------------------------------
 
 
-def capsule_name(capsule):
-    get_name = ctypes.pythonapi.PyCapsule_GetName
-    get_name.restype = ctypes.c_char_p
-    get_name.argtypes = [ctypes.py_object]
-    return get_name(capsule).decode()
-
-
 def test_capsules_in_order_with_signature_names():
     capi = parser_module.__pyx_capi__
     assert list(capi) == ["parse_color_like", "parse_rect_like", "parse_vector2_like"]
@@ -95,18 +88,15 @@ def test_callable_through_ctypes_with_a_pending_exception():
     class CColor(ctypes.Structure):
         _fields_ = [(n, ctypes.c_ubyte) for n in "rgba"]
 
-    get_pointer = ctypes.pythonapi.PyCapsule_GetPointer
-    get_pointer.restype = ctypes.c_void_p
-    get_pointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
     capsule = parser_module.__pyx_capi__["parse_color_like"]
-    address = get_pointer(capsule, b"struct Color (PyObject *)")
+    address = capsule_pointer(capsule, b"struct Color (PyObject *)")
     parse = ctypes.PYFUNCTYPE(CColor, ctypes.py_object)(address)
     c = parse((1, 2, 3))
     assert (c.r, c.g, c.b, c.a) == (1, 2, 3, 255)
     with pytest.raises(ValueError, match=r"^tuple for color-like argument must have only 3-4 elements\.$"):
         parse((1, 2))
     with pytest.raises(ValueError, match="incorrect name"):
-        get_pointer(capsule, b"struct Color (PyObject*)")
+        capsule_pointer(capsule, b"struct Color (PyObject*)")
 
 
 def test_import_helper_checks_signatures(monkeypatch):

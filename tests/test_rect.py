@@ -16,7 +16,7 @@ from korvex.vector2.vector2 import Vector2
 from korvex.vector4.vector4 import Vector4
 import korvex_consumer as consumer
 from entry_points import LyingList
-from support import INF, NAN, BadFloat, Boom, Index, bits, f32
+from support import INF, NAN, BadFloat, Boom, Index, bits, f32, native_table
 
 def fields(r):
     return (r.x, r.y, r.width, r.height)
@@ -581,13 +581,6 @@ RECT_SLOTS = [
 
 class CRectangle(ctypes.Structure):
     _fields_ = [("x", ctypes.c_float), ("y", ctypes.c_float), ("width", ctypes.c_float), ("height", ctypes.c_float)]
-
-
-def native_table(cls, count):
-    get_pointer = ctypes.pythonapi.PyCapsule_GetPointer
-    get_pointer.restype = ctypes.c_void_p
-    get_pointer.argtypes = [ctypes.py_object, ctypes.c_char_p]
-    return (ctypes.c_void_p * count).from_address(get_pointer(cls.__dict__["__pyx_vtable__"], None))
 
 
 def test_native_table_slot_order_from_the_capsule():

@@ -4,14 +4,13 @@ import sys
 from fractions import Fraction
 
 import pytest
+from hypothesis import given, strategies as st
 
 from korvex.rect.rect import Rect
 from korvex.vector2.vector2 import Vector2
 from korvex.vector4.vector4 import Vector4
 import korvex_consumer as consumer
-from support import ListSub, TupleSub
-
-NAN = float("nan")
+from support import NAN, ListSub, TupleSub
 
 POINT_ENTRIES = {
     "collide_point": tuple,
@@ -547,8 +546,6 @@ def test_collision_paths_do_not_leak_references():
 # interpreter; the answer must be the interpreter's own, for every mix of
 # kinds, including those that still go through it (big ints, bools, int and
 # float subclasses, Fractions).
-
-from hypothesis import given, strategies as st
 
 PLAIN = st.one_of(
     st.floats(allow_nan=True, allow_infinity=True, width=64),

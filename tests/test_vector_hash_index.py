@@ -11,6 +11,7 @@ import pytest
 from korvex.vector2.vector2 import Vector2
 from korvex.vector3.vector3 import Vector3
 from korvex.vector4.vector4 import Vector4
+from support import Index, IntSubclass
 
 VECTORS = [Vector2, Vector3, Vector4]
 SINGLE = {Vector2: True, Vector3: True, Vector4: False}
@@ -68,18 +69,6 @@ def test_hash_with_nan_is_stable(cls):
     n = len(cls())
     a, b = cls(*[math.nan] * n), cls(*[math.nan] * n)
     assert hash(a) == hash(a) == hash(b)
-
-
-class IntSubclass(int):
-    pass
-
-
-class Index:
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
 
 
 @pytest.mark.parametrize("cls", VECTORS)
