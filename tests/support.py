@@ -72,14 +72,32 @@ def raises_exactly(exc_type, message, func=None, /, *args, **kwargs):
     return expected.value
 
 
+def error_of(func, *args):
+    """The exception type and message that func(*args) raises."""
+    try:
+        func(*args)
+    except BaseException as error:
+        return type(error), str(error)
+    raise AssertionError(f"{func.__name__}{args!r} does not raise")
+
+
+# The interpreter's own messages for a few refusals.
+def no_new_attribute(type_name, name):
+    return f"'{type_name}' object has no attribute '{name}' and no __dict__ for setting new attributes"
+
+
+def not_writable(type_name, name):
+    return f"attribute '{name}' of '{type_name}' objects is not writable"
+
+
+def unordered(symbol, type_name):
+    return f"'{symbol}' not supported between instances of '{type_name}' and '{type_name}'"
+
+
 def float_protocol_error(value):
     """The exception type and message the interpreter's float conversion gives
     for `value`."""
-    try:
-        math.copysign(value, 1.0)
-    except BaseException as error:
-        return type(error), str(error)
-    raise AssertionError(f"{value!r} converts to a float")
+    return error_of(math.copysign, value, 1.0)
 
 
 class Boom(Exception):
@@ -269,3 +287,4 @@ class Quiet:
         if self.enabled:
             gc.enable()
         self.warnings.__exit__(*exc)
+

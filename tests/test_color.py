@@ -15,7 +15,7 @@ import pytest
 from korvex.color.color import Color
 from korvex.vector4.vector4 import Vector4
 import korvex_consumer as consumer
-from support import Index, bits, f32, native_table
+from support import Index, bits, f32, native_table, no_new_attribute, raises_exactly, unordered
 
 K = 1 / 255  # Python's division is correctly rounded: the double nearest 1/255
 
@@ -103,30 +103,29 @@ def test_keywords():
     ],
 )
 def test_constructor_type_errors(args, kwargs, message):
-    with pytest.raises(TypeError) as info:
+    with raises_exactly(TypeError, message):
         Color(*args, **kwargs)
-    assert str(info.value) == message
 
 
 @pytest.mark.parametrize("value", [2**31, -(2**31) - 1, 2**40, Int(2**40)])
 def test_constructor_overflow(value):
-    with pytest.raises(OverflowError, match=r"^value too large to convert to int$"):
+    with raises_exactly(OverflowError, 'value too large to convert to int'):
         Color(0, value, 0)
 
 
 def test_constructor_huge_int_uses_interpreter_overflow():
-    with pytest.raises(OverflowError, match="too large to convert to C long"):
+    with raises_exactly(OverflowError, "Python int too large to convert to C long"):
         Color(0, 0, 2**100)
 
 
 def test_constructor_int_method_error_propagates():
-    with pytest.raises(ZeroDivisionError, match="no int"):
+    with raises_exactly(ZeroDivisionError, "no int"):
         Color(1, IntRaises(), 3)
 
 
 def test_constructor_converts_in_order():
     # r fails first, even though g would overflow.
-    with pytest.raises(TypeError, match="an integer is required"):
+    with raises_exactly(TypeError, "an integer is required"):
         Color("x", 2**40, 0)
 
 
@@ -137,8 +136,13 @@ def test_int_subclass_from_int_method_warns():
 
 def test_failed_init_leaves_object_unchanged():
     c = Color(1, 2, 3, 4)
-    for bad in [(9, 9, "x"), (9, 9, 9, 2**40), (9,), (9, 9, 9, IntRaises())]:
-        with pytest.raises(Exception):
+    for bad, error, message in [
+        ((9, 9, "x"), TypeError, "an integer is required"),
+        ((9, 9, 9, 2**40), OverflowError, "value too large to convert to int"),
+        ((9,), TypeError, "__init__() takes at least 3 positional arguments (1 given)"),
+        ((9, 9, 9, IntRaises()), ZeroDivisionError, "no int"),
+    ]:
+        with raises_exactly(error, message):
             c.__init__(*bad)
         assert channels(c) == (1, 2, 3, 4)
 
@@ -161,10 +165,10 @@ def test_type_shape():
     assert Color.__module__ == "korvex.color.color"
     assert Color.__doc__ is None
     assert not hasattr(c, "__dict__")
-    with pytest.raises(TypeError):
+    with raises_exactly(TypeError, "cannot create weak reference to 'korvex.color.color.Color' object"):
         weakref.ref(c)
     assert not gc.is_tracked(c)
-    with pytest.raises(AttributeError):
+    with raises_exactly(AttributeError, no_new_attribute("korvex.color.color.Color", "extra")):
         c.extra = 1
 
 
@@ -215,16 +219,15 @@ INT_FAILURES = [
 @pytest.mark.parametrize("value, error, message", INT_FAILURES)
 def test_property_assignment_failure_keeps_channel(value, error, message):
     c = Color(1, 2, 3, 4)
-    with pytest.raises(error) as info:
+    with raises_exactly(error, message):
         c.b = value
-    assert str(info.value) == message
     assert channels(c) == (1, 2, 3, 4)
 
 
 @pytest.mark.parametrize("name", ["r", "g", "b", "a", "red", "green", "blue", "alpha"])
 def test_property_delete(name):
     c = Color(1, 2, 3)
-    with pytest.raises(NotImplementedError, match=r"^__del__$"):
+    with raises_exactly(NotImplementedError, '__del__'):
         delattr(c, name)
 
 
@@ -250,19 +253,18 @@ def test_equality_demands_a_color(other):
     c = Color(255, 0, 0)
     message = f"Argument 'other' has incorrect type (expected korvex.color.color.Color, got {type(other).__name__})"
     for compare in (lambda: c == other, lambda: c != other, lambda: other == c, lambda: other != c):
-        with pytest.raises(TypeError) as info:
+        with raises_exactly(TypeError, message):
             compare()
-        assert str(info.value) == message
 
 
 @pytest.mark.parametrize("op", ["<", "<=", ">", ">="])
 def test_no_ordering(op):
-    with pytest.raises(TypeError, match="not supported between instances of 'korvex.color.color.Color'"):
+    with raises_exactly(TypeError, unordered(op, "korvex.color.color.Color")):
         eval(f"a {op} b", {"a": Color(1, 2, 3), "b": Color(1, 2, 3)})
 
 
 def test_unhashable():
-    with pytest.raises(TypeError, match=r"^unhashable type: 'korvex.color.color.Color'$"):
+    with raises_exactly(TypeError, "unhashable type: 'korvex.color.color.Color'"):
         hash(Color(1, 2, 3))
     assert Color.__hash__ is None
 
@@ -276,9 +278,9 @@ def test_len_and_truth():
 @pytest.mark.parametrize("key", [0, 3, -1, slice(0, 2), "r"])
 def test_not_subscriptable(key):
     c = Color(1, 2, 3)
-    with pytest.raises(TypeError, match=r"^'korvex.color.color.Color' object is not subscriptable$"):
+    with raises_exactly(TypeError, "'korvex.color.color.Color' object is not subscriptable"):
         c[key]
-    with pytest.raises(TypeError):
+    with raises_exactly(TypeError, "'korvex.color.color.Color' object does not support item assignment"):
         c[key] = 1
 
 
@@ -292,7 +294,7 @@ def test_iteration_is_a_generator_reading_live_values():
     assert next(it) == 20
     c.b = 300
     assert list(it) == [255, 4]
-    with pytest.raises(StopIteration):
+    with raises_exactly(StopIteration, ""):
         next(it)
 
 
@@ -342,15 +344,14 @@ RAW_REFUSAL = (
     ],
 )
 def test_pickling_refused(action):
-    with pytest.raises(TypeError) as info:
+    with raises_exactly(TypeError, RAW_REFUSAL):
         action(Color(1, 2, 3))
-    assert str(info.value) == RAW_REFUSAL
 
 
 def test_pickling_hooks_installed():
     assert "__reduce__" in Color.__dict__ and "__setstate__" in Color.__dict__
     assert not hasattr(Color, "__reduce_korvex__")
-    with pytest.raises(TypeError, match=r"takes exactly 1 positional argument \(0 given\)"):
+    with raises_exactly(TypeError, "__setstate_korvex__() takes exactly 1 positional argument (0 given)"):
         Color(1, 2, 3).__setstate__()
 
 
@@ -406,26 +407,24 @@ def test_from_normalized_truncates_the_normalized_channels():
 
 @pytest.mark.parametrize("bad", [None, (1.0, 1.0, 1.0, 1.0), Color(1, 2, 3), 1.0])
 def test_from_normalized_demands_vector4(bad):
-    with pytest.raises(TypeError) as info:
-        Color.from_normalized(bad)
-    assert str(info.value) == (
+    with raises_exactly(TypeError, (
         f"Argument 'vector' has incorrect type (expected korvex.vector4.vector4.Vector4, got {tp_name(bad)})"
-    )
+    )):
+        Color.from_normalized(bad)
 
 
 def test_from_normalized_argument_count():
-    with pytest.raises(TypeError, match=r"^from_normalized\(\) takes exactly 1 positional argument \(0 given\)$"):
+    with raises_exactly(TypeError, 'from_normalized() takes exactly 1 positional argument (0 given)'):
         Color.from_normalized()
 
 
 def test_equal_method(raylib):
     assert Color(1, 2, 3).equal(Color(1, 2, 3)) is True
     assert Color(1, 2, 3).equal(other=Color(1, 2, 3, 4)) is False
-    with pytest.raises(TypeError) as info:
-        Color(1, 2, 3).equal(None)
-    assert str(info.value) == (
+    with raises_exactly(TypeError, (
         "Argument 'other' has incorrect type (expected korvex.color.color.Color, got NoneType)"
-    )
+    )):
+        Color(1, 2, 3).equal(None)
     a, b = RaylibColor(1, 2, 3, 255), RaylibColor(1, 2, 3, 255)
     assert raylib.ColorIsEqual(a, b) is True
 
@@ -452,9 +451,8 @@ def test_tint_is_raylibs(raylib, base, tint):
 def test_tint_examples():
     assert channels(Color(255, 255, 255).tint(Color(10, 20, 30, 40))) == (10, 20, 30, 40)
     assert channels(Color(200, 100, 50).tint(tint=Color(0, 255, 0))) == (0, 100, 0, 255)
-    with pytest.raises(TypeError) as info:
+    with raises_exactly(TypeError, "Argument 'tint' has incorrect type (expected korvex.color.color.Color, got tuple)"):
         Color(1, 2, 3).tint((1, 2, 3))
-    assert str(info.value) == "Argument 'tint' has incorrect type (expected korvex.color.color.Color, got tuple)"
 
 
 @pytest.mark.parametrize(
@@ -498,9 +496,8 @@ def test_fade_single_precision_matters():
 )
 def test_fade_errors(alpha, error, message):
     c = Color(1, 2, 3, 4)
-    with pytest.raises(error) as info:
+    with raises_exactly(error, message):
         c.fade(alpha)
-    assert str(info.value) == message
     assert channels(c) == (1, 2, 3, 4)
 
 
@@ -508,7 +505,7 @@ def test_fade_arguments():
     c = Color(1, 2, 3)
     c.fade(alpha=0.0)
     assert c.a == 0
-    with pytest.raises(TypeError, match=r"^fade\(\) takes exactly 1 positional argument \(0 given\)$"):
+    with raises_exactly(TypeError, 'fade() takes exactly 1 positional argument (0 given)'):
         c.fade()
 
 
@@ -537,10 +534,9 @@ def test_to_int_is_raylibs(raylib):
 def test_method_argument_counts():
     c = Color(1, 2, 3)
     for name in ("normalize", "to_int"):
-        with pytest.raises(TypeError) as info:
+        with raises_exactly(TypeError, f"{name}() takes exactly 0 positional arguments (1 given)"):
             getattr(c, name)(1)
-        assert str(info.value) == f"{name}() takes exactly 0 positional arguments (1 given)"
-    with pytest.raises(TypeError, match=r"^equal\(\) got an unexpected keyword argument 'x'$"):
+    with raises_exactly(TypeError, "equal() got an unexpected keyword argument 'x'"):
         c.equal(x=c)
 
 
@@ -563,7 +559,7 @@ def test_subclass_construction():
     s = SubColor(1, 2, 3)
     assert type(s) is SubColor and channels(s) == (1, 2, 3, 255)
     assert channels(SubColor(r=300, g=2, b=3, a=-4)) == (255, 2, 3, 0)
-    with pytest.raises(TypeError, match=r"^__init__\(\) takes at least 3 positional arguments \(1 given\)$"):
+    with raises_exactly(TypeError, '__init__() takes at least 3 positional arguments (1 given)'):
         SubColor(1)
     s.extra = 5  # a Python subclass has an instance dict
     assert s.extra == 5
@@ -621,9 +617,8 @@ def test_to_int_override_result_conversion_errors(result, error, message):
         def to_int(self):
             return result
 
-    with pytest.raises(error) as info:
+    with raises_exactly(error, message):
         consumer.color_to_int(Bad(1, 2, 3), 0)
-    assert str(info.value) == message
 
 
 @pytest.mark.parametrize("result, value", [(3.9, 3), (-2.5, -2), (True, 1), (Int(-9), -9)])
@@ -654,13 +649,13 @@ class GuardedOverrides(Color):
 # slot's failure; the slot's own body (flag 1) is not affected.
 @pytest.mark.parametrize(
     "cls, error, to_int_message, fade_message",
-    [(RaisingOverrides, KeyError, "to_int", "fade"), (GuardedOverrides, RuntimeError, "no to_int", "no fade")],
+    [(RaisingOverrides, KeyError, "'to_int'", "'fade'"), (GuardedOverrides, RuntimeError, "no to_int", "no fade")],
 )
 def test_override_failures_propagate(cls, error, to_int_message, fade_message):
     c = cls(0, 0, 1, 9)
-    with pytest.raises(error, match=to_int_message):
+    with raises_exactly(error, to_int_message):
         consumer.color_to_int(c, 0)
-    with pytest.raises(error, match=fade_message):
+    with raises_exactly(error, fade_message):
         consumer.color_fade(c, 0.0, 0)
     assert c.a == 9
     assert consumer.color_to_int(c, 1) == 265

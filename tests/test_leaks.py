@@ -17,7 +17,7 @@ import warnings
 import pytest
 
 import entry_points as E
-from support import Quiet
+from support import Quiet, raises_exactly
 
 pytestmark = pytest.mark.skipif(
     not hasattr(sys, "gettotalrefcount"), reason="reference counts need the debug interpreter (make test-debug)"
@@ -88,7 +88,7 @@ def test_no_leak(entry_id, request):
             # The good values are good: the call succeeds (or raises what
             # the entry is there to raise).
             if entry.raises:
-                with pytest.raises(entry.raises):
+                with raises_exactly(entry.raises, None):
                     thunk()
             else:
                 thunk()

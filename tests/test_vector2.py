@@ -98,7 +98,7 @@ def test_data_lookup_errors_other_than_key_error_propagate():
             raise Boom(key)
 
     v = Vector2(1, 2)
-    with pytest.raises(Boom):
+    with raises_exactly(Boom, "x"):
         v.data = Hostile()
     check(v, 1.0, 2.0)
 

@@ -9,7 +9,7 @@ from hypothesis import strategies as st
 
 import korvex_consumer as consumer
 from korvex.vector4.vector4 import Vector4
-from support import INF, NAN, assert_vector, same
+from support import INF, NAN, assert_vector, raises_exactly, same
 
 
 def test_components_are_stored_unrounded():
@@ -65,7 +65,7 @@ def test_pairwise_sum_order(compute, expected):
 
 def test_rounded_tuple_out_of_range_after_rounding():
     assert Vector4(2147483647.5, 0, 0, 0).get_int_tuple() == (2147483647, 0, 0, 0)
-    with pytest.raises(OverflowError):
+    with raises_exactly(OverflowError, "value too large to convert to int"):
         Vector4(2147483647.5, 0, 0, 0).get_rounded_tuple()
 
 
