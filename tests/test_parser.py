@@ -15,15 +15,7 @@ from korvex.rect.rect import Rect
 from korvex.vector2.vector2 import Vector2
 from korvex.vector4.vector4 import Vector4
 from support import (
-    IMPORT_WITH_A_NON_TYPE,
-    BadIndex,
-    Boom,
-    Index,
-    ListSub,
-    TupleSub,
-    capsule_name,
-    capsule_pointer,
-    f32,
+    IMPORT_WITH_A_NON_TYPE, BadIndex, Boom, Index, ListSub, TupleSub, capsule_name, capsule_pointer, f32,
     raises_exactly,
 )
 

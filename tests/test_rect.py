@@ -17,17 +17,7 @@ from korvex.vector4.vector4 import Vector4
 import korvex_consumer as consumer
 from entry_points import LyingList
 from support import (
-    INF,
-    NAN,
-    BadFloat,
-    Boom,
-    Index,
-    bits,
-    f32,
-    native_table,
-    no_new_attribute,
-    raises_exactly,
-    unordered,
+    INF, NAN, BadFloat, Boom, Index, bits, f32, native_table, no_new_attribute, raises_exactly, unordered,
 )
 
 def fields(r):

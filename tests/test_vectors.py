@@ -22,26 +22,8 @@ from hypothesis import strategies as st
 
 import korvex_consumer as consumer
 from support import (
-    INF,
-    NAN,
-    VECTORS,
-    BadFloat,
-    BadIndex,
-    Boom,
-    FloatReturnsInt,
-    Index,
-    IntSubclass,
-    ListSub,
-    TupleSub,
-    VectorLike,
-    assert_vector,
-    error_of,
-    f32,
-    float_protocol_error,
-    no_new_attribute,
-    not_writable,
-    raises_exactly,
-    same,
+    INF, NAN, VECTORS, BadFloat, BadIndex, Boom, FloatReturnsInt, Index, IntSubclass, ListSub, TupleSub, VectorLike,
+    assert_vector, error_of, f32, float_protocol_error, no_new_attribute, not_writable, raises_exactly, same,
     unordered,
 )
 
