@@ -181,18 +181,6 @@ void tp_dealloc(PyObject* self) {
 
 // --- texture mode ---------------------------------------------------------------------
 
-PyObject* method_begin(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
-PyObject* method_end(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
-
-// Runs a Python subclass's override of `name` when the slot should defer to
-// one; its result is ignored and its failure stays set. Returns true when the
-// slot is done (an override ran, or the look-up failed).
-bool ran_override(RenderTextureObject* self, int skip_dispatch, const char* name, korvex::FastcallFunction own) {
-    korvex::Override found = korvex::find_override(self, skip_dispatch, name, own);
-    if (found) korvex::call_override(found, korvex::override_ignored);
-    return found || found.failed();
-}
-
 bool begin_mode(RenderTextureObject* self) {
     if (!IsWindowReady()) return raise_no_window("begin");
     BeginTextureMode(self->_raw);
@@ -205,108 +193,63 @@ bool end_mode() {
     return true;
 }
 
-void slot_begin(RenderTextureObject* self, int skip_dispatch) {
-    if (ran_override(self, skip_dispatch, "begin", method_begin)) return;
-    (void)begin_mode(self);
-}
+// begin and end defer to a Python subclass's override when their slots are
+// called with dispatch flag 0 (its result is ignored, its failure stays set).
+constexpr auto begin =
+    korvex::method(signature("begin"), begin_mode,
+                   "Starts drawing into this render texture; returns None.\n\n"
+                   "raylib's BeginTextureMode. Raises RuntimeError when no raylib window is open. End with end().")
+        .overridable(korvex::override_ignored);
+constexpr auto end =
+    korvex::method(signature("end"), [](RenderTextureObject*) { return end_mode(); },
+                   "Ends drawing into a render texture; returns None.\n\n"
+                   "raylib's EndTextureMode. Raises RuntimeError when no raylib window is open.")
+        .overridable(korvex::override_ignored);
+constexpr auto enter = korvex::method(
+    signature("__enter__"),
+    [](RenderTextureObject* self) { return begin_mode(self) ? Py_NewRef(as_object(self)) : nullptr; },
+    "Starts drawing into this render texture and returns it (with block).\n\n"
+    "Raises RuntimeError when no raylib window is open.");
+// Returns False, so an exception raised in the block propagates.
+constexpr auto exit = korvex::method(
+    signature("__exit__", "exc_type", "exc_val", "exc_tb"),
+    [](RenderTextureObject*, PyObject*, PyObject*, PyObject*) { return end_mode() ? Py_NewRef(Py_False) : nullptr; },
+    "Ends drawing at the end of a with block; returns False.\n\nAn exception raised in the block propagates.");
+constexpr auto unload_method = korvex::method(
+    signature("unload"), unload,
+    "Releases the framebuffer and its textures; returns None.\n\n"
+    "Does nothing when valid is false or the framebuffer was already released; also done on deallocation.");
 
-void slot_end(RenderTextureObject* self, int skip_dispatch) {
-    if (ran_override(self, skip_dispatch, "end", method_end)) return;
-    (void)end_mode();
-}
+auto methods = korvex::method_table<begin, end, enter, exit, unload_method,
+                                    korvex::refused_reduce<korvex::PickleRefusal::RawStruct>,
+                                    korvex::refused_setstate<korvex::PickleRefusal::RawStruct>>();
 
 RenderTextureVTable vtable = {
     .__pyx_new = create,
     .c_unload = slot_unload,
-    .begin = slot_begin,
-    .end = slot_end,
+    .begin = korvex::slot<begin>,
+    .end = korvex::slot<end>,
 };
-
-// --- Python methods --------------------------------------------------------------------
-
-constexpr auto begin_sig = signature("begin");
-constexpr auto end_sig = signature("end");
-constexpr auto enter_sig = signature("__enter__");
-constexpr auto exit_sig = signature("__exit__", "exc_type", "exc_val", "exc_tb");
-constexpr auto unload_sig = signature("unload");
-
-PyObject* method_begin(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(begin_sig, args, nargs, kwnames)) return nullptr;
-    if (!begin_mode(as_render_texture(self))) return nullptr;
-    Py_RETURN_NONE;
-}
-
-PyObject* method_end(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(end_sig, args, nargs, kwnames)) return nullptr;
-    if (!end_mode()) return nullptr;
-    Py_RETURN_NONE;
-}
-
-PyObject* method_enter(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(enter_sig, args, nargs, kwnames)) return nullptr;
-    if (!begin_mode(as_render_texture(self))) return nullptr;
-    return Py_NewRef(self);
-}
-
-// Returns False, so an exception raised in the block propagates.
-PyObject* method_exit(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject *exc_type = nullptr, *exc_val = nullptr, *exc_tb = nullptr;
-    if (!parse(exit_sig, args, nargs, kwnames, exc_type, exc_val, exc_tb)) return nullptr;
-    if (!end_mode()) return nullptr;
-    Py_RETURN_FALSE;
-}
-
-PyObject* method_unload(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(unload_sig, args, nargs, kwnames)) return nullptr;
-    if (!unload(as_render_texture(self))) return nullptr;
-    Py_RETURN_NONE;
-}
-
-auto methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method<begin_sig,
-                            "Starts drawing into this render texture; returns None.\n\n"
-                            "raylib's BeginTextureMode. "
-                            "Raises RuntimeError when no raylib window is open. End with end().">(method_begin),
-    korvex::fastcall_method<end_sig,
-                            "Ends drawing into a render texture; returns None.\n\n"
-                            "raylib's EndTextureMode. "
-                            "Raises RuntimeError when no raylib window is open.">(method_end),
-    korvex::fastcall_method<enter_sig,
-                            "Starts drawing into this render texture and returns it (with block).\n\n"
-                            "Raises RuntimeError when no raylib window is open.">(method_enter),
-    korvex::fastcall_method<exit_sig,
-                            "Ends drawing at the end of a with block; returns False.\n\n"
-                            "An exception raised in the block propagates.">(method_exit),
-    korvex::fastcall_method<unload_sig,
-                            "Releases the framebuffer and its textures; returns None.\n\n"
-                            "Does nothing when valid is false or the framebuffer was already released; also "
-                            "done on deallocation.">(method_unload),
-    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
 
 // --- properties ---------------------------------------------------------------------------
 
-PyObject* get_texture(PyObject* self, void*) { return Py_NewRef(as_render_texture(self)->_texture); }
-PyObject* get_depth(PyObject* self, void*) { return Py_NewRef(as_render_texture(self)->_depth); }
-
+constexpr auto id = korvex::property("id", [](RenderTextureObject* self) { return self->_raw.id; },
+                                     "The framebuffer's OpenGL id, an int (read-only).\n\n0 when nothing is loaded.");
+constexpr auto texture = korvex::property(
+    "texture", [](RenderTextureObject* self) { return Py_NewRef(self->_texture); },
+    "The colour attachment, a Texture that does not own it (read-only).\n\n"
+    "The same object on every read; None when nothing was loaded.");
+constexpr auto depth = korvex::property(
+    "depth", [](RenderTextureObject* self) { return Py_NewRef(self->_depth); },
+    "The depth attachment, a Texture that does not own it (read-only).\n\n"
+    "The same object on every read; None when nothing was loaded.");
 // raylib only inspects the ids here, so this is safe without a window; it
 // still reports a framebuffer as valid after its window closed.
-PyObject* get_valid(PyObject* self, void*) {
-    return PyBool_FromLong(IsRenderTextureValid(as_render_texture(self)->_raw));
-}
+constexpr auto valid = korvex::property(
+    "valid", [](RenderTextureObject* self) { return IsRenderTextureValid(self->_raw); },
+    "True when raylib reports the framebuffer usable (read-only).\n\nraylib's IsRenderTextureValid.");
 
-auto getsets = korvex::terminated<PyGetSetDef>(
-    korvex::property("id", korvex::get_integer<&RenderTextureObject::_raw, &RenderTexture2D::id>,
-                     korvex::docstring<"The framebuffer's OpenGL id, an int (read-only).\n\n"
-                                       "0 when nothing is loaded.">.data()),
-    korvex::property("texture", get_texture,
-                     korvex::docstring<"The colour attachment, a Texture that does not own it (read-only).\n\n"
-                     "The same object on every read; None when nothing was loaded.">.data()),
-    korvex::property("depth", get_depth,
-                     korvex::docstring<"The depth attachment, a Texture that does not own it (read-only).\n\n"
-                     "The same object on every read; None when nothing was loaded.">.data()),
-    korvex::property("valid", get_valid,
-                     korvex::docstring<"True when raylib reports the framebuffer usable (read-only).\n\n"
-                                       "raylib's IsRenderTextureValid.">.data()));
+auto getsets = korvex::property_table<id, texture, depth, valid>();
 
 PyTypeObject render_texture_type = korvex::static_type<RenderTextureObject>({
     .name = "korvex.canvas.canvas.RenderTexture",

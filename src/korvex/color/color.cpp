@@ -111,186 +111,99 @@ PyObject* tp_vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, Py
     return box(raw);
 }
 
-// --- native slots -------------------------------------------------------------------
+// --- methods ----------------------------------------------------------------------------
 
-PyObject* slot_new(int r, int g, int b, int a) { return box(color_new(r, g, b, a)); }
-
-int slot_equal(ColorObject* self, ColorObject* other) { return ColorIsEqual(self->_raw, other->_raw) ? 1 : 0; }
-
-PyObject* slot_normalize(ColorObject* self) {
+PyObject* normalized(ColorObject* self) {
     const Color c = self->_raw;
     return vector4_class.table->__pyx_new(c.r * normalize_factor, c.g * normalize_factor, c.b * normalize_factor,
-                                    c.a * normalize_factor);
+                                          c.a * normalize_factor);
 }
 
-PyObject* slot_tint(ColorObject* self, ColorObject* tint) { return box(ColorTint(self->_raw, tint->_raw)); }
-
-PyObject* method_fade(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
-PyObject* method_to_int(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
-
-// fade and to_int defer to a Python subclass's override when called with
-// dispatch flag 0.
-void slot_fade(ColorObject* self, float alpha, int skip_dispatch) {
-    korvex::Override found = korvex::find_override(self, skip_dispatch, "fade", method_fade);
-    if (found.failed()) return;
-    if (!found) {
-        self->_raw.a = alpha_from_fade(alpha);
-        return;
-    }
-    PyObject* argument = PyFloat_FromDouble(static_cast<double>(alpha));
-    if (argument == nullptr) {
-        Py_DECREF(found.method);
-        return;
-    }
-    korvex::call_override(found, korvex::override_ignored, argument);
-    Py_DECREF(argument);
-}
-
-int slot_to_int(ColorObject* self, int skip_dispatch) {
-    korvex::Override found = korvex::find_override(self, skip_dispatch, "to_int", method_to_int);
-    if (found.failed()) return 0;
-    if (found) return korvex::call_override(found, korvex::override_int32);
-    return ColorToInt(self->_raw);
-}
-
-ColorVTable vtable = {
-    .__pyx_new = slot_new,
-    .c_equal = slot_equal,
-    .c_normalize = slot_normalize,
-    .c_tint = slot_tint,
-    .fade = slot_fade,
-    .to_int = slot_to_int,
-};
-
-// --- Python methods --------------------------------------------------------------------
-
-constexpr auto normalize_sig = signature("normalize");
-constexpr auto equal_sig = signature("equal", "other");
-constexpr auto tint_sig = signature("tint", "tint");
-constexpr auto fade_sig = signature("fade", "alpha");
-constexpr auto to_int_sig = signature("to_int");
-constexpr auto from_normalized_sig = signature("from_normalized", "vector");
-
-PyObject* method_normalize(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(normalize_sig, args, nargs, kwnames)) return nullptr;
-    return slot_normalize(as_color(self));
-}
-
-PyObject* method_equal(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    ColorObject* other = nullptr;
-    if (!parse(equal_sig, args, nargs, kwnames, typed(other, &color_type))) return nullptr;
-    return PyBool_FromLong(slot_equal(as_color(self), other));
-}
-
-PyObject* method_tint(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    ColorObject* tint = nullptr;
-    if (!parse(tint_sig, args, nargs, kwnames, typed(tint, &color_type))) return nullptr;
-    return slot_tint(as_color(self), tint);
-}
-
-PyObject* method_fade(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject* value = nullptr;
-    if (!parse(fade_sig, args, nargs, kwnames, value)) return nullptr;
-    float alpha;
-    if (!korvex::to_float(value, alpha)) return nullptr;
-    slot_fade(as_color(self), alpha, 1);
-    Py_RETURN_NONE;
-}
-
-PyObject* method_to_int(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(to_int_sig, args, nargs, kwnames)) return nullptr;
-    return PyLong_FromLong(slot_to_int(as_color(self), 1));
-}
-
-PyObject* method_from_normalized(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    Vector4Object* vector = nullptr;
-    if (!parse(from_normalized_sig, args, nargs, kwnames, typed(vector, vector4_class.type)))
-        return nullptr;
+PyObject* from_normalized_vector(Vector4Object* vector) {
     const vector4_t& v = vector->data;
     return box(Color{channel_from_normalized(v.x), channel_from_normalized(v.y), channel_from_normalized(v.z),
                      channel_from_normalized(v.w)});
 }
 
-auto methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method<from_normalized_sig,
-                            "Returns a new Color from a Vector4 of channels in 0..1.\n\n"
-                            "Each of x, y, z, w (becoming r, g, b, a) is multiplied by 255, truncated toward "
-                            "zero and clamped to 0..255, so 0.5 gives 127. vector must be a Vector4 "
-                            "(TypeError otherwise).",
-                            METH_STATIC>(method_from_normalized),
-    korvex::fastcall_method<normalize_sig,
-                            "Returns a new Vector4 of the channels scaled to 0..1 (r, g, b, a order).\n\n"
-                            "Each channel is multiplied by the double nearest 1/255: 255 gives 1.0.">(
-        method_normalize),
-    korvex::fastcall_method<equal_sig,
-                            "Returns True when other has the same four channels.\n\n"
-                            "raylib's ColorIsEqual. "
-                            "other must be a Color (TypeError otherwise).">(method_equal),
-    korvex::fastcall_method<tint_sig,
-                            "Returns a new Color: self tinted by tint (raylib ColorTint).\n\n"
-                            "Each channel is multiplied by tint's channel / 255. tint must be a Color "
-                            "(TypeError otherwise); self is unchanged.">(method_tint),
-    korvex::fastcall_method<fade_sig,
-                            "Sets the alpha channel from alpha in 0..1, in place; returns None.\n\n"
-                            "alpha converts by the float protocol, is clamped to 0..1 (NaN counts as 1), "
-                            "multiplied by 255 and truncated: 0.5 gives 127. r, g and b are unchanged.">(
-        method_fade),
-    korvex::fastcall_method<to_int_sig,
-                            "Returns the colour packed as 0xRRGGBBAA in a signed 32-bit int.\n\n"
-                            "raylib's ColorToInt. "
-                            "A red channel of 128 or more gives a negative number: white is -1.">(method_to_int),
-    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
+constexpr auto color = korvex::instance_of(korvex::type_of<&color_type>);
+
+constexpr auto from_normalized = korvex::static_method(
+    signature("from_normalized", "vector"), from_normalized_vector,
+    "Returns a new Color from a Vector4 of channels in 0..1.\n\n"
+    "Each of x, y, z, w (becoming r, g, b, a) is multiplied by 255, truncated toward zero and clamped to "
+    "0..255, so 0.5 gives 127. vector must be a Vector4 (TypeError otherwise).",
+    korvex::instance_of(korvex::imported_type<vector4_class>));
+constexpr auto normalize = korvex::method(
+    signature("normalize"), normalized,
+    "Returns a new Vector4 of the channels scaled to 0..1 (r, g, b, a order).\n\n"
+    "Each channel is multiplied by the double nearest 1/255: 255 gives 1.0.");
+constexpr auto equal = korvex::method(
+    signature("equal", "other"),
+    [](ColorObject* self, ColorObject* other) { return ColorIsEqual(self->_raw, other->_raw) ? 1 : 0; },
+    "Returns True when other has the same four channels.\n\n"
+    "raylib's ColorIsEqual. other must be a Color (TypeError otherwise).",
+    color);
+constexpr auto tint = korvex::method(
+    signature("tint", "tint"), [](ColorObject* self, ColorObject* tint) { return box(ColorTint(self->_raw, tint->_raw)); },
+    "Returns a new Color: self tinted by tint (raylib ColorTint).\n\n"
+    "Each channel is multiplied by tint's channel / 255. tint must be a Color (TypeError otherwise); self is "
+    "unchanged.",
+    color);
+// fade and to_int defer to a Python subclass's override when their slots are
+// called with dispatch flag 0.
+constexpr auto fade =
+    korvex::method(signature("fade", "alpha"),
+                   [](ColorObject* self, float alpha) { self->_raw.a = alpha_from_fade(alpha); },
+                   "Sets the alpha channel from alpha in 0..1, in place; returns None.\n\n"
+                   "alpha converts by the float protocol, is clamped to 0..1 (NaN counts as 1), multiplied by 255 "
+                   "and truncated: 0.5 gives 127. r, g and b are unchanged.")
+        .overridable(korvex::override_ignored);
+constexpr auto to_int =
+    korvex::method(signature("to_int"), [](ColorObject* self) { return ColorToInt(self->_raw); },
+                   "Returns the colour packed as 0xRRGGBBAA in a signed 32-bit int.\n\n"
+                   "raylib's ColorToInt. A red channel of 128 or more gives a negative number: white is -1.")
+        .returning(korvex::Returns::integer)
+        .overridable(korvex::override_int32);
+
+auto methods = korvex::method_table<from_normalized, normalize, equal, tint, fade, to_int,
+                                    korvex::refused_reduce<korvex::PickleRefusal::RawStruct>,
+                                    korvex::refused_setstate<korvex::PickleRefusal::RawStruct>>();
+
+ColorVTable vtable = {
+    .__pyx_new = [](int r, int g, int b, int a) { return box(color_new(r, g, b, a)); },
+    .c_equal = equal.body,
+    .c_normalize = normalize.body,
+    .c_tint = tint.body,
+    .fade = korvex::slot<fade>,
+    .to_int = korvex::slot<to_int>,
+};
 
 // --- channel properties -------------------------------------------------------------------
 
-struct ChannelProperty {
-    const char* name;
-    unsigned char Color::* channel;
-    const char* doc;
-};
+template <unsigned char Color::* channel>
+constexpr auto channel_property(const char* name, const char* doc) {
+    return korvex::property(
+        name, [](ColorObject* self) { return self->_raw.*channel; },
+        [](ColorObject* self, int value) { self->_raw.*channel = color_clamp(value); }, doc);
+}
 
 #define KORVEX_CHANNEL_RULE                                                                              \
     "\n\nAn int in 0..255. Assigning converts to a 32-bit int (a float is truncated; OverflowError " \
     "outside that range) and clamps to 0..255; deleting raises NotImplementedError."
 
 // The four channels and their long aliases, in class order.
-constexpr ChannelProperty channel_properties[] = {
-    {"r", &Color::r, "The red channel." KORVEX_CHANNEL_RULE},
-    {"g", &Color::g, "The green channel." KORVEX_CHANNEL_RULE},
-    {"b", &Color::b, "The blue channel." KORVEX_CHANNEL_RULE},
-    {"a", &Color::a, "The alpha channel (255 is opaque)." KORVEX_CHANNEL_RULE},
-    {"red", &Color::r, "The red channel, the same as r." KORVEX_CHANNEL_RULE},
-    {"green", &Color::g, "The green channel, the same as g." KORVEX_CHANNEL_RULE},
-    {"blue", &Color::b, "The blue channel, the same as b." KORVEX_CHANNEL_RULE},
-    {"alpha", &Color::a, "The alpha channel, the same as a." KORVEX_CHANNEL_RULE},
-};
+constexpr auto r = channel_property<&Color::r>("r", "The red channel." KORVEX_CHANNEL_RULE);
+constexpr auto g = channel_property<&Color::g>("g", "The green channel." KORVEX_CHANNEL_RULE);
+constexpr auto b = channel_property<&Color::b>("b", "The blue channel." KORVEX_CHANNEL_RULE);
+constexpr auto a = channel_property<&Color::a>("a", "The alpha channel (255 is opaque)." KORVEX_CHANNEL_RULE);
+constexpr auto red = channel_property<&Color::r>("red", "The red channel, the same as r." KORVEX_CHANNEL_RULE);
+constexpr auto green = channel_property<&Color::g>("green", "The green channel, the same as g." KORVEX_CHANNEL_RULE);
+constexpr auto blue = channel_property<&Color::b>("blue", "The blue channel, the same as b." KORVEX_CHANNEL_RULE);
+constexpr auto alpha = channel_property<&Color::a>("alpha", "The alpha channel, the same as a." KORVEX_CHANNEL_RULE);
 
 #undef KORVEX_CHANNEL_RULE
 
-template <std::size_t I>
-PyObject* get_channel(PyObject* self, void*) {
-    return PyLong_FromLong(as_color(self)->_raw.*channel_properties[I].channel);
-}
-
-template <std::size_t I>
-int set_channel(PyObject* self, PyObject* value, void*) {
-    if (value == nullptr) return korvex::raise_property_delete();
-    int converted;
-    if (!korvex::to_int32(value, converted)) return -1;
-    as_color(self)->_raw.*channel_properties[I].channel = color_clamp(converted);
-    return 0;
-}
-
-template <std::size_t I>
-constexpr auto channel_doc = korvex::docstring_by([] { return channel_properties[I].doc; });
-
-template <std::size_t... I>
-auto make_getsets(std::index_sequence<I...>) {
-    return korvex::terminated<PyGetSetDef>(
-        korvex::property(channel_properties[I].name, get_channel<I>, set_channel<I>, channel_doc<I>.data())...);
-}
-
-auto getsets = make_getsets(std::make_index_sequence<std::size(channel_properties)>{});
+auto getsets = korvex::property_table<r, g, b, a, red, green, blue, alpha>();
 
 // --- operators and protocols -------------------------------------------------------------
 
@@ -302,7 +215,7 @@ PyObject* tp_richcompare(PyObject* self, PyObject* other, int op) {
         korvex::raise_argument_type("other", &color_type, other);
         return nullptr;
     }
-    return PyBool_FromLong(slot_equal(as_color(self), as_color(other)) == (op == Py_EQ));
+    return PyBool_FromLong(equal.body(as_color(self), as_color(other)) == (op == Py_EQ));
 }
 
 PyObject* tp_repr(PyObject* self) {
@@ -410,7 +323,7 @@ KORVEX_MODULE(color, exec_color,
               "Color, the 8-bit RGBA colour.\n\n"
               "Comparison, tint and packing are raylib's; normalize() and Color.from_normalized() convert to "
               "and from Vector4 values in 0..1.\n\n"
-              "Color(r, g, b, a=255): colorAn 8-bit RGBA colour.\n\n"
+              "Color(r, g, b, a=255): an 8-bit RGBA colour.\n\n"
               "Each argument converts to a 32-bit int (a float is truncated toward zero; OverflowError outside "
               "that range) and is clamped to 0..255, so Color(300, -5, 128) is (255, 0, 128, 255).\n\n"
               "== and != take a Color only (TypeError for anything else, None included). Mutable and "

@@ -105,17 +105,26 @@ inline bool store(const char* param, PyObject* value, Typed<T> rule) {
 
 }  // namespace detail
 
+// The arguments in parameter order, borrowed (null for an optional one left
+// out), with every count and keyword error raised.
+template <std::size_t N, std::size_t M>
+inline bool parse_values(const Signature<N>& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                         PyObject* (&values)[M]) {
+    static_assert(M == (N == 0 ? 1 : N), "one value per declared parameter");
+    // Fast path: exactly the positional arguments, no keywords.
+    if (kwnames == nullptr && static_cast<std::size_t>(nargs) == N) {
+        for (std::size_t i = 0; i < N; ++i) values[i] = args[i];
+        return true;
+    }
+    return parse_arguments(sig.name, sig.params.data(), N, sig.required, args, nargs, kwnames, values);
+}
+
 template <std::size_t N, class... Outs>
 inline bool parse(const Signature<N>& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                   Outs&&... outs) {
     static_assert(sizeof...(Outs) == N, "one output per declared parameter");
-    // Fast path: exactly the positional arguments, no keywords.
     PyObject* values[N == 0 ? 1 : N] = {};
-    if (kwnames == nullptr && static_cast<std::size_t>(nargs) == N) {
-        for (std::size_t i = 0; i < N; ++i) values[i] = args[i];
-    } else if (!parse_arguments(sig.name, sig.params.data(), N, sig.required, args, nargs, kwnames, values)) {
-        return false;
-    }
+    if (!parse_values(sig, args, nargs, kwnames, values)) return false;
     return [&]<std::size_t... I>(std::index_sequence<I...>) {
         return (detail::store(sig.params[I], values[I], std::forward<Outs>(outs)) && ...);
     }(std::make_index_sequence<N>{});

@@ -37,12 +37,11 @@ int override_truth(PyObject* result) {
     return truth;
 }
 
-int override_int32(PyObject* result) {
-    if (result == nullptr) return 0;
-    int value = 0;
-    bool ok = to_int32(result, value);
+bool override_int32(PyObject* result, int& out) {
+    if (result == nullptr) return false;
+    const bool ok = to_int32(result, out);
     Py_DECREF(result);
-    return ok ? value : 0;
+    return ok;
 }
 
 PyObject* override_tuple_or_none(PyObject* result) {

@@ -4,10 +4,12 @@
 // through call_override and converts its result instead of running its own
 // body:
 //
-//     Override found = find_override(self, skip_dispatch, "to_int", method_to_int);
-//     if (found.failed()) return 0;
-//     if (found) return call_override(found, override_int32);
+//     Override found = find_override(self, skip_dispatch, "get_width", method);
+//     if (found.failed()) return nullptr;
+//     if (found) return call_override(found, override_result);
 //     return own body;
+//
+// The slots generated from a descriptor (entry.hpp) do this themselves.
 #pragma once
 
 #include <type_traits>
@@ -69,15 +71,19 @@ inline auto call_override(Override found, Convert convert, Args*... args) {
 // The result as it is.
 inline PyObject* override_result(PyObject* result) { return result; }
 
-// The result dropped; a failure of the call stays set.
-inline void override_ignored(PyObject* result) { Py_XDECREF(result); }
+// The result dropped: false when the call failed (the exception stays set).
+inline bool override_ignored(PyObject* result) {
+    Py_XDECREF(result);
+    return result != nullptr;
+}
 
 // The truth value of the result for the int slots: 1 or 0, or -1 with the
 // exception set when the call or the truth test failed.
 int override_truth(PyObject* result);
 
-// The result by the 32-bit integer rule; 0 with the exception set on failure.
-int override_int32(PyObject* result);
+// The result by the 32-bit integer rule, into `out`; false with the exception
+// set when the call or the conversion failed.
+bool override_int32(PyObject* result, int& out);
 
 // The result itself when it is an exact tuple or None; otherwise TypeError
 // "Expected tuple, got <type name>".

@@ -15,17 +15,19 @@ namespace {
 constexpr const char* private_reduce = reduce_sig.name;
 constexpr const char* private_setstate = setstate_sig.name;
 
-// The name of the switch that would enable pickling of structure members.
+// frozen: the refusal messages name a switch, "KORVEX_PICKLE_STRUCTS", that no
+// build of korvex has; callers match the words as they stand.
 #define KORVEX_PICKLE_SWITCH "the build option KORVEX_PICKLE_STRUCTS"
 
-template <PickleRefusal kind>
-constexpr const char* refusal_message() {
-    if constexpr (kind == PickleRefusal::VectorData)
-        return "Pickling of struct members such as self.data must be explicitly requested with " KORVEX_PICKLE_SWITCH;
-    else if constexpr (kind == PickleRefusal::RawStruct)
-        return "Pickling of struct members such as self._raw must be explicitly requested with " KORVEX_PICKLE_SWITCH;
-    else
-        return "self._raw cannot be converted to a Python object for pickling";
+const char* refusal_message(PickleRefusal kind) {
+    switch (kind) {
+        case PickleRefusal::VectorData:
+            return "Pickling of struct members such as self.data must be explicitly requested with " KORVEX_PICKLE_SWITCH;
+        case PickleRefusal::RawStruct:
+            return "Pickling of struct members such as self._raw must be explicitly requested with " KORVEX_PICKLE_SWITCH;
+        case PickleRefusal::Unconvertible: break;
+    }
+    return "self._raw cannot be converted to a Python object for pickling";
 }
 
 // Whether `name` resolves on `type` to the attribute that `object` defines.
@@ -96,27 +98,10 @@ KORVEX_COLD bool raise_checksum_mismatch(long long checksum) {
 
 }  // namespace
 
-template <PickleRefusal kind>
-PyObject* refuse_reduce(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(reduce_sig, args, nargs, kwnames)) return nullptr;
-    PyErr_SetString(PyExc_TypeError, refusal_message<kind>());
+PyObject* refuse_pickling(PickleRefusal kind) {
+    PyErr_SetString(PyExc_TypeError, refusal_message(kind));
     return nullptr;
 }
-
-template <PickleRefusal kind>
-PyObject* refuse_setstate(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject* state = nullptr;
-    if (!parse(setstate_sig, args, nargs, kwnames, state)) return nullptr;
-    PyErr_SetString(PyExc_TypeError, refusal_message<kind>());
-    return nullptr;
-}
-
-template PyObject* refuse_reduce<PickleRefusal::VectorData>(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
-template PyObject* refuse_reduce<PickleRefusal::RawStruct>(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
-template PyObject* refuse_reduce<PickleRefusal::Unconvertible>(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
-template PyObject* refuse_setstate<PickleRefusal::VectorData>(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
-template PyObject* refuse_setstate<PickleRefusal::RawStruct>(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
-template PyObject* refuse_setstate<PickleRefusal::Unconvertible>(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 
 int install_pickling(PyTypeObject* type) {
     if (install(type) == 0) return 0;

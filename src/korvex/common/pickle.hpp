@@ -7,6 +7,7 @@
 #pragma once
 
 #include "korvex/common/args.hpp"
+#include "korvex/common/entry.hpp"
 #include "korvex/common/python.hpp"
 
 namespace korvex {
@@ -18,14 +19,25 @@ enum class PickleRefusal {
     Unconvertible,  // a `_raw` that holds pointers and has no Python form at all
 };
 
-template <PickleRefusal kind>
-PyObject* refuse_reduce(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
-template <PickleRefusal kind>
-PyObject* refuse_setstate(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+// TypeError naming the member; returns null.
+KORVEX_COLD PyObject* refuse_pickling(PickleRefusal kind);
 
 // The hooks' signatures, shared by their parsers and their docstrings.
 inline constexpr auto reduce_sig = signature("__reduce_korvex__");
 inline constexpr auto setstate_sig = signature("__setstate_korvex__", "__pyx_state");
+
+// The two method-table entries of a type that refuses pickling:
+// korvex::method_table<..., refused_reduce<kind>, refused_setstate<kind>>().
+template <PickleRefusal kind>
+inline constexpr auto refused_reduce =
+    method(reduce_sig, [](PyObject*) { return refuse_pickling(kind); },
+           "Refuses pickling: always raises TypeError.\n\n"
+           "The object's state is a native structure without a pickled form; this also refuses copy.copy "
+           "unless the class has its own copy methods.");
+template <PickleRefusal kind>
+inline constexpr auto refused_setstate = method(
+    setstate_sig, [](PyObject*, PyObject*) { return refuse_pickling(kind); },
+    "Refuses unpickling: always raises TypeError.");
 
 // Moves the private hooks into place; called by publish_type.
 int install_pickling(PyTypeObject* type);
@@ -42,13 +54,3 @@ PyObject* rebuild_stateless(PyObject* type, PyObject* checksum, PyObject* state)
 PyObject* apply_stateless_state(PyObject* self, PyObject* state);
 
 }  // namespace korvex
-
-// The two method-table entries of a type that refuses pickling.
-#define KORVEX_PICKLE_REFUSAL(kind)                                                                        \
-    ::korvex::fastcall_method<::korvex::reduce_sig,                                                       \
-                              "Refuses pickling: always raises TypeError.\n\n"                            \
-                              "The object's state is a native structure without a pickled form; this "  \
-                              "also refuses copy.copy unless the class has its own copy methods.">(      \
-        ::korvex::refuse_reduce<kind>),                                                                    \
-        ::korvex::fastcall_method<::korvex::setstate_sig, "Refuses unpickling: always raises TypeError.">( \
-            ::korvex::refuse_setstate<kind>)

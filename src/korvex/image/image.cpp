@@ -65,13 +65,7 @@ void tp_dealloc(PyObject* self) {
 // against overflow, so the pixels are allocated here with raylib's own
 // allocator (UnloadImage frees them with its counterpart) after the size is
 // checked.
-constexpr auto gen_color_sig = signature("gen_color", "width", "height");
-
-PyObject* method_gen_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject *width_arg = nullptr, *height_arg = nullptr;
-    if (!parse(gen_color_sig, args, nargs, kwnames, width_arg, height_arg)) return nullptr;
-    int width, height;
-    if (!korvex::to_int32(width_arg, width) || !korvex::to_int32(height_arg, height)) return nullptr;
+PyObject* white_image(int width, int height) {
     if (width <= 0 || height <= 0) {
         PyErr_Format(PyExc_ValueError, "image width and height must be positive (got %d x %d)", width, height);
         return nullptr;
@@ -95,18 +89,22 @@ PyObject* method_gen_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, P
     return reinterpret_cast<PyObject*>(self);
 }
 
-auto methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method<gen_color_sig,
-                            "Returns a new Image of width by height opaque white RGBA pixels.\n\n"
-                            "The Image owns its pixels and frees them when it is freed. The sizes convert to "
-                            "32-bit ints; ValueError when one is not positive or the image exceeds 2 GiB.",
-                            METH_STATIC>(method_gen_color),
-    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::Unconvertible));
+constexpr auto gen_color = korvex::static_method(
+    signature("gen_color", "width", "height"), white_image,
+    "Returns a new Image of width by height opaque white RGBA pixels.\n\n"
+    "The Image owns its pixels and frees them when it is freed. The sizes convert to 32-bit ints; ValueError "
+    "when one is not positive or the image exceeds 2 GiB.");
+
+auto methods = korvex::method_table<gen_color, korvex::refused_reduce<korvex::PickleRefusal::Unconvertible>,
+                                    korvex::refused_setstate<korvex::PickleRefusal::Unconvertible>>();
 
 // --- properties ---------------------------------------------------------------------
 
-auto getsets = korvex::pixel_record_properties<ImageObject>(
-    std::array<PyGetSetDef, 0>{}, "True when this Image frees its pixels when it is freed (read-only).");
+constexpr auto is_owner =
+    korvex::property("is_owner", [](ImageObject* self) { return self->is_owner != 0; },
+                     "True when this Image frees its pixels when it is freed (read-only).");
+
+auto getsets = korvex::pixel_record_properties<ImageObject, is_owner>();
 
 PyTypeObject image_type = korvex::static_type<ImageObject>({
     .name = "korvex.image.image.Image",

@@ -57,7 +57,8 @@ void tp_dealloc(PyObject* self) {
     Py_TYPE(self)->tp_free(self);
 }
 
-auto methods = korvex::terminated<PyMethodDef>(KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::Unconvertible));
+auto methods = korvex::method_table<korvex::refused_reduce<korvex::PickleRefusal::Unconvertible>,
+                                    korvex::refused_setstate<korvex::PickleRefusal::Unconvertible>>();
 
 PyTypeObject glyph_info_type = korvex::static_type<GlyphInfoObject>({
     .name = "korvex.letter.letter.GlyphInfo",

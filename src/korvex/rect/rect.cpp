@@ -1,6 +1,6 @@
 // korvex.rect.rect: the single-precision axis-aligned rectangle: the type, its
-// constructor, properties and protocols. The collision tests, the native
-// table and the methods are in collide.cpp.
+// constructor, properties and protocols. The methods and the native table are
+// in methods.cpp, the collision rules in collide.cpp.
 //
 // Precision: the four fields are floats. The right and bottom edges are summed
 // in single precision (as raylib would) and only then widened; centres and the
@@ -40,12 +40,9 @@ KORVEX_NOINLINE int read_one(PyObject* arg, double (&values)[4]) {
         values[3] = size[1];
         return 0;
     }
-    switch (rect_values(arg, values)) {
-        case Read::done: return 0;
-        case Read::failed: return -1;
-        case Read::wrong_length: return raise_value_error("list/tuple for rect must have 4 elements");
-        case Read::other_kind: break;
-    }
+    const int read = rect_values(arg, values);
+    if (read != 0) return read > 0 ? 0 : -1;
+    if (is_list_or_tuple(arg)) return raise_value_error("list/tuple for rect must have 4 elements");
     return raise_value_error("Rect takes Vector2, Rect, Vector4, or list/tuple of length 4");
 }
 
@@ -137,18 +134,14 @@ void tp_dealloc(PyObject* self) { Py_TYPE(self)->tp_free(self); }
 
 // --- properties ---------------------------------------------------------------------------
 
+// A field read and assigned as it is (assigning rounds to single precision).
 template <float Rectangle::* field>
-PyObject* get_field(PyObject* self, void*) {
-    return PyFloat_FromDouble(as_rect(self)->_raw.*field);
+float field_value(RectObject* self) {
+    return self->_raw.*field;
 }
-
 template <float Rectangle::* field>
-int set_field(PyObject* self, PyObject* value, void*) {
-    if (value == nullptr) return korvex::raise_property_delete();
-    double converted;
-    if (!korvex::to_double(value, converted)) return -1;
-    as_rect(self)->_raw.*field = static_cast<float>(converted);
-    return 0;
+void assign_field(RectObject* self, double value) {
+    self->_raw.*field = static_cast<float>(value);
 }
 
 // value - offset by the interpreter's subtraction, with offset a Python float.
@@ -176,51 +169,49 @@ bool subtract(PyObject* value, double offset, double& out) {
 // and centery (position + size / 2, in double). Assigning moves the
 // rectangle and keeps its size. Halving a widened float is exact.
 template <float Rectangle::* position, float Rectangle::* size, bool centre>
-PyObject* get_edge(PyObject* self, void*) {
-    const Rectangle& r = as_rect(self)->_raw;
-    if constexpr (centre) return PyFloat_FromDouble(static_cast<double>(r.*position) + static_cast<double>(r.*size) / 2.0);
-    return PyFloat_FromDouble(static_cast<double>(r.*position + r.*size));
+double edge_value(RectObject* self) {
+    const Rectangle& r = self->_raw;
+    if constexpr (centre) return static_cast<double>(r.*position) + static_cast<double>(r.*size) / 2.0;
+    return static_cast<double>(r.*position + r.*size);
 }
 
 template <float Rectangle::* position, float Rectangle::* size, bool centre>
-int set_edge(PyObject* self, PyObject* value, void*) {
-    if (value == nullptr) return korvex::raise_property_delete();
-    const double extent = static_cast<double>(as_rect(self)->_raw.*size);
+bool move_edge(RectObject* self, PyObject* value) {
+    const double extent = static_cast<double>(self->_raw.*size);
     double moved;
-    if (!subtract(value, centre ? extent / 2.0 : extent, moved)) return -1;
-    as_rect(self)->_raw.*position = static_cast<float>(moved);
-    return 0;
+    if (!subtract(value, centre ? extent / 2.0 : extent, moved)) return false;
+    self->_raw.*position = static_cast<float>(moved);
+    return true;
 }
 
-PyObject* get_center(PyObject* self, void*) {
-    const Rectangle& r = as_rect(self)->_raw;
+PyObject* center_value(RectObject* self) {
+    const Rectangle& r = self->_raw;
     return vector2_class.table->__pyx_new(static_cast<double>(r.x) + static_cast<double>(r.width) / 2.0,
-                                    static_cast<double>(r.y) + static_cast<double>(r.height) / 2.0);
+                                          static_cast<double>(r.y) + static_cast<double>(r.height) / 2.0);
 }
 
 // A Vector2, or anything indexable by 0 and 1 (later items are ignored); both
 // coordinates are read before either field is written.
-int set_center(PyObject* self, PyObject* value, void*) {
-    if (value == nullptr) return korvex::raise_property_delete();
+bool move_center(RectObject* self, PyObject* value) {
     double c[2];
     if (is_vector2(value)) {
-        if (!vector_components(value, c)) return -1;
+        if (!vector_components(value, c)) return false;
     } else if (!number_item(value, 0, c[0]) || !number_item(value, 1, c[1])) {
-        return -1;
+        return false;
     }
-    Rectangle& r = as_rect(self)->_raw;
+    Rectangle& r = self->_raw;
     r.x = static_cast<float>(c[0] - static_cast<double>(r.width) / 2.0);
     r.y = static_cast<float>(c[1] - static_cast<double>(r.height) / 2.0);
-    return 0;
+    return true;
 }
 
 template <float Rectangle::* member>
-constexpr PyGetSetDef field(const char* name, const char* doc) {
-    return korvex::property(name, get_field<member>, set_field<member>, doc);
+constexpr auto field(const char* name, const char* doc) {
+    return korvex::property(name, field_value<member>, assign_field<member>, doc);
 }
 template <float Rectangle::* position, float Rectangle::* size, bool centre>
-constexpr PyGetSetDef edge(const char* name, const char* doc) {
-    return korvex::property(name, get_edge<position, size, centre>, set_edge<position, size, centre>, doc);
+constexpr auto edge(const char* name, const char* doc) {
+    return korvex::property(name, edge_value<position, size, centre>, move_edge<position, size, centre>, doc);
 }
 
 // The shared sentences of the property docstrings.
@@ -230,41 +221,35 @@ constexpr PyGetSetDef edge(const char* name, const char* doc) {
 #define KORVEX_MOVE_RULE \
     "\n\nAssigning moves the rectangle and keeps its size; deleting raises NotImplementedError."
 
-auto getsets = korvex::terminated<PyGetSetDef>(
-    field<&Rectangle::x>("x",
-                         korvex::docstring<"The left edge x, a float (the same as left)." KORVEX_FIELD_RULE>.data()),
-    field<&Rectangle::y>("y", korvex::docstring<"The top edge y, a float (the same as top); y grows downward."
-                                                KORVEX_FIELD_RULE>.data()),
-    field<&Rectangle::width>("w",
-                             korvex::docstring<"The width, a float (the same as width)." KORVEX_FIELD_RULE>.data()),
-    field<&Rectangle::height>("h",
-                              korvex::docstring<"The height, a float (the same as height)." KORVEX_FIELD_RULE>.data()),
-    field<&Rectangle::width>("width", korvex::docstring<"The width, a float; never checked, so it may be negative."
-                                                        KORVEX_FIELD_RULE>.data()),
-    field<&Rectangle::height>("height", korvex::docstring<"The height, a float; never checked, so it may be negative."
-                                                          KORVEX_FIELD_RULE>.data()),
-    field<&Rectangle::x>("left", korvex::docstring<"The left edge, a float (the same as x)." KORVEX_FIELD_RULE>.data()),
-    field<&Rectangle::y>("top", korvex::docstring<"The top edge, a float (the same as y)." KORVEX_FIELD_RULE>.data()),
-    edge<&Rectangle::x, &Rectangle::width, false>(
-        "right", korvex::docstring<"The right edge x + width, a float (summed in single precision)."
-                                   KORVEX_MOVE_RULE>.data()),
-    edge<&Rectangle::y, &Rectangle::height, false>(
-        "bottom", korvex::docstring<"The bottom edge y + height, a float (summed in single precision)."
-                                    KORVEX_MOVE_RULE>.data()),
-    edge<&Rectangle::x, &Rectangle::width, true>(
-        "centerx", korvex::docstring<"The horizontal centre x + width / 2, a float (in double precision)."
-                                     KORVEX_MOVE_RULE>.data()),
-    edge<&Rectangle::y, &Rectangle::height, true>(
-        "centery", korvex::docstring<"The vertical centre y + height / 2, a float (in double precision)."
-                                     KORVEX_MOVE_RULE>.data()),
-    korvex::property("center", get_center, set_center,
-                     korvex::docstring<"The centre, a new Vector2 (centerx, centery).\n\n"
-                                       "Assigning takes a Vector2 or anything indexable by 0 and 1, and moves the "
-                                       "rectangle so that its centre is there, keeping its size; deleting raises "
-                                       "NotImplementedError.">.data()));
+using R = Rectangle;
+constexpr auto x = field<&R::x>("x", "The left edge x, a float (the same as left)." KORVEX_FIELD_RULE);
+constexpr auto y = field<&R::y>("y", "The top edge y, a float (the same as top); y grows downward." KORVEX_FIELD_RULE);
+constexpr auto w = field<&R::width>("w", "The width, a float (the same as width)." KORVEX_FIELD_RULE);
+constexpr auto h = field<&R::height>("h", "The height, a float (the same as height)." KORVEX_FIELD_RULE);
+constexpr auto width =
+    field<&R::width>("width", "The width, a float; never checked, so it may be negative." KORVEX_FIELD_RULE);
+constexpr auto height =
+    field<&R::height>("height", "The height, a float; never checked, so it may be negative." KORVEX_FIELD_RULE);
+constexpr auto left = field<&R::x>("left", "The left edge, a float (the same as x)." KORVEX_FIELD_RULE);
+constexpr auto top = field<&R::y>("top", "The top edge, a float (the same as y)." KORVEX_FIELD_RULE);
+constexpr auto right = edge<&R::x, &R::width, false>(
+    "right", "The right edge x + width, a float (summed in single precision)." KORVEX_MOVE_RULE);
+constexpr auto bottom = edge<&R::y, &R::height, false>(
+    "bottom", "The bottom edge y + height, a float (summed in single precision)." KORVEX_MOVE_RULE);
+constexpr auto centerx = edge<&R::x, &R::width, true>(
+    "centerx", "The horizontal centre x + width / 2, a float (in double precision)." KORVEX_MOVE_RULE);
+constexpr auto centery = edge<&R::y, &R::height, true>(
+    "centery", "The vertical centre y + height / 2, a float (in double precision)." KORVEX_MOVE_RULE);
+constexpr auto center = korvex::property(
+    "center", center_value, move_center,
+    "The centre, a new Vector2 (centerx, centery).\n\n"
+    "Assigning takes a Vector2 or anything indexable by 0 and 1, and moves the rectangle so that its centre "
+    "is there, keeping its size; deleting raises NotImplementedError.");
 
 #undef KORVEX_FIELD_RULE
 #undef KORVEX_MOVE_RULE
+
+auto getsets = korvex::property_table<x, y, w, h, width, height, left, top, right, bottom, centerx, centery, center>();
 
 // --- sequence protocol, comparison, repr --------------------------------------------------
 

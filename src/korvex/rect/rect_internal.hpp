@@ -1,6 +1,6 @@
-// What rect.cpp (the type, its constructor and properties) and collide.cpp (the
-// collision tests, the native table and the methods) share. Private to the
-// rect module: consumers include rect.hpp.
+// What rect.cpp (the type, its constructor and properties), collide.cpp (the
+// collision rules) and methods.cpp (the methods and the native table) share.
+// Private to the rect module: consumers include rect.hpp.
 #pragma once
 
 #include <cstddef>
@@ -19,12 +19,15 @@ extern korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
 // Interned component names, read as attributes of Vector2 and Vector4 objects.
 extern PyObject* component_names[4];
 
-// The Python methods (collide.cpp), and the native constructor (rect.cpp).
+// The Python methods (methods.cpp), and the native constructor (rect.cpp).
 PyMethodDef* methods();
 PyObject* slot_new(Rectangle raw);
 
 inline RectObject* as_rect(PyObject* obj) { return reinterpret_cast<RectObject*>(obj); }
-inline PyObject* as_object(RectObject* rect) { return reinterpret_cast<PyObject*>(rect); }
+template <class Object>
+inline PyObject* as_object(Object* object) {
+    return reinterpret_cast<PyObject*>(object);
+}
 inline bool is_rect(PyObject* obj) { return PyObject_TypeCheck(obj, &rect_type); }
 inline bool is_vector2(PyObject* obj) { return PyObject_TypeCheck(obj, vector2_class.type); }
 inline bool is_vector4(PyObject* obj) { return PyObject_TypeCheck(obj, vector4_class.type); }
@@ -109,28 +112,21 @@ int sequence_components(PyObject* sequence, double (&out)[count]) {
     return 1;
 }
 
-enum class Read { done, failed, wrong_length, other_kind };
-
 // x, y, width, height of a Rect (its fields), a Vector4 (its components) or a
-// list/tuple of four items; a list/tuple of another length, or a value of
-// another kind, is left for the caller to report.
-inline Read sequence_values(PyObject* sequence, double (&values)[4]) {
-    const int read = sequence_components(sequence, values);
-    return read < 0 ? Read::failed : read == 0 ? Read::wrong_length : Read::done;
-}
-
-inline Read rect_values(PyObject* arg, double (&values)[4]) {
-    if (is_exact_list_or_tuple(arg)) return sequence_values(arg, values);
+// list/tuple of four items: 1 when read, 0 for a list/tuple of another length
+// or a value of another kind (left for the caller to report), -1 on error.
+inline int rect_values(PyObject* arg, double (&values)[4]) {
+    if (is_exact_list_or_tuple(arg)) return sequence_components(arg, values);
     if (is_rect(arg)) {
         const Rectangle& r = as_rect(arg)->_raw;
         values[0] = r.x;
         values[1] = r.y;
         values[2] = r.width;
         values[3] = r.height;
-        return Read::done;
+        return 1;
     }
-    if (is_vector4(arg)) return vector_components(arg, values) ? Read::done : Read::failed;
-    return is_list_or_tuple(arg) ? sequence_values(arg, values) : Read::other_kind;
+    if (is_vector4(arg)) return vector_components(arg, values) ? 1 : -1;
+    return is_list_or_tuple(arg) ? sequence_components(arg, values) : 0;
 }
 
 }  // namespace rect_impl

@@ -25,7 +25,7 @@ TextureObject* as_texture(PyObject* self) { return reinterpret_cast<TextureObjec
 
 // --- creation ---------------------------------------------------------------------
 
-// From Python an Texture is created empty (id 0, not owning); arguments are
+// From Python a Texture is created empty (id 0, not owning); arguments are
 // left to __init__, which refuses them.
 constexpr auto tp_new = korvex::new_blank<TextureObject, &vtable>;
 
@@ -93,54 +93,35 @@ void tp_dealloc(PyObject* self) {
     Py_TYPE(self)->tp_free(self);
 }
 
-// --- Python methods -----------------------------------------------------------------
+// --- Python methods and properties ---------------------------------------------------
 
-constexpr auto load_sig = signature("load", "file_name");
-constexpr auto load_from_image_sig = signature("load_from_image", "image");
-constexpr auto unload_sig = signature("unload");
+constexpr auto load = korvex::static_method(
+    signature("load", "file_name"), slot_load,
+    "Returns a new Texture loaded from an image file.\n\n"
+    "file_name is a str, bytes or path. The Texture owns the GPU object. Raises RuntimeError when no raylib "
+    "window is open or raylib cannot load the file.");
+constexpr auto load_from_image = korvex::static_method(
+    signature("load_from_image", "image"), [](ImageObject* image) { return slot_load_from_image(image->_raw); },
+    "Returns a new Texture uploaded from an Image.\n\n"
+    "The Texture owns the GPU object; image must be an Image (TypeError otherwise). Raises RuntimeError when "
+    "no raylib window is open or the upload fails.",
+    korvex::instance_of(korvex::imported_type<image_class>));
+constexpr auto unload = korvex::method(signature("unload"), slot_unload,
+                                       "Releases the GPU object now if this Texture owns it; returns None.\n\n"
+                                       "Afterwards id is 0 and is_owner False. A Texture that does not own its "
+                                       "object is left alone.");
 
-PyObject* method_load(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject* file_name = nullptr;
-    if (!parse(load_sig, args, nargs, kwnames, file_name)) return nullptr;
-    return slot_load(file_name);
-}
+auto methods = korvex::method_table<load, load_from_image, unload,
+                                    korvex::refused_reduce<korvex::PickleRefusal::RawStruct>,
+                                    korvex::refused_setstate<korvex::PickleRefusal::RawStruct>>();
 
-PyObject* method_load_from_image(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    ImageObject* image = nullptr;
-    if (!parse(load_from_image_sig, args, nargs, kwnames, korvex::typed(image, image_class.type))) return nullptr;
-    return slot_load_from_image(image->_raw);
-}
+constexpr auto id = korvex::property("id", [](TextureObject* self) { return self->_raw.id; },
+                                     "The OpenGL texture id, an int (0 when there is none; read-only).");
+constexpr auto is_owner =
+    korvex::property("is_owner", [](TextureObject* self) { return self->is_owner != 0; },
+                     "True when this Texture releases its GPU object when freed (read-only).");
 
-PyObject* method_unload(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(unload_sig, args, nargs, kwnames)) return nullptr;
-    slot_unload(as_texture(self));
-    Py_RETURN_NONE;
-}
-
-auto methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method<load_sig,
-                            "Returns a new Texture loaded from an image file.\n\n"
-                            "file_name is a str, bytes or path. The Texture owns the GPU object. Raises "
-                            "RuntimeError when no raylib window is open or raylib cannot load the file.",
-                            METH_STATIC>(method_load),
-    korvex::fastcall_method<load_from_image_sig,
-                            "Returns a new Texture uploaded from an Image.\n\n"
-                            "The Texture owns the GPU object; image must be an Image (TypeError otherwise). "
-                            "Raises RuntimeError when no raylib window is open or the upload fails.",
-                            METH_STATIC>(method_load_from_image),
-    korvex::fastcall_method<unload_sig,
-                            "Releases the GPU object now if this Texture owns it; returns None.\n\n"
-                            "Afterwards id is 0 and is_owner False. A Texture that does not own its object "
-                            "is left alone.">(method_unload),
-    KORVEX_PICKLE_REFUSAL(korvex::PickleRefusal::RawStruct));
-
-// --- properties ---------------------------------------------------------------------
-
-auto getsets = korvex::pixel_record_properties<TextureObject>(
-    std::array{korvex::property(
-        "id", korvex::get_integer<&TextureObject::_raw, &Texture::id>,
-        korvex::docstring<"The OpenGL texture id, an int (0 when there is none; read-only).">.data())},
-    "True when this Texture releases its GPU object when freed (read-only).");
+auto getsets = korvex::pixel_record_properties<TextureObject, is_owner, id>();
 
 PyTypeObject texture_type = korvex::static_type<TextureObject>({
     .name = "korvex.texture.texture.Texture",

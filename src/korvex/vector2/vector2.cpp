@@ -18,21 +18,21 @@ struct Vector2Traits : Vector2Math {
     static constexpr bool has_cross = false;
 };
 
-using Impl = korvex::VectorType<Vector2Traits>;
+using Vector = korvex::VectorType<Vector2Traits>;
 
 Vector2VTable vtable = {
-    .__pyx_new = Impl::from_components<double>,
-    .cfrom_struct = Impl::cfrom_struct,
-    .cfrom_list = Impl::cfrom_list,
-    .cfrom_ints = Impl::from_components<int>,
-    .cfrom_floats = Impl::from_components<float>,
-    .cfrom_tuple = Impl::cfrom_tuple,
-    .cfrom_vector2 = Impl::cfrom_own,
-    .cfrom_xy = Impl::from_components<double>,
-    .ops = Impl::slots(),
+    .__pyx_new = Vector::from_components<double>,
+    .cfrom_struct = Vector::cfrom_struct,
+    .cfrom_list = Vector::cfrom_list,
+    .cfrom_ints = Vector::from_components<int>,
+    .cfrom_floats = Vector::from_components<float>,
+    .cfrom_tuple = Vector::cfrom_tuple,
+    .cfrom_vector2 = Vector::cfrom_own,
+    .cfrom_xy = Vector::from_components<double>,
+    .ops = Vector::slots,
 };
 
-int exec_vector2(PyObject* module) { return Impl::publish(module, &vtable); }
+int exec_vector2(PyObject* module) { return Vector::publish(module, &vtable); }
 
 }  // namespace
 

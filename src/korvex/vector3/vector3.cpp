@@ -27,21 +27,21 @@ struct Vector3Traits : Vector3Math {
     static constexpr auto cross = vector3_cross;
 };
 
-using Impl = korvex::VectorType<Vector3Traits>;
+using Vector = korvex::VectorType<Vector3Traits>;
 
 Vector3VTable vtable = {
-    .__pyx_new = Impl::from_components<double>,
-    .cfrom_list = Impl::cfrom_list,
-    .cfrom_ints = Impl::from_components<int>,
-    .cfrom_floats = Impl::from_components<float>,
-    .cfrom_tuple = Impl::cfrom_tuple,
-    .cfrom_vector3 = Impl::cfrom_own,
-    .cfrom_xyz = Impl::from_components<double>,
-    .ops = Impl::slots(),
-    .cross = Impl::slot_cross,
+    .__pyx_new = Vector::from_components<double>,
+    .cfrom_list = Vector::cfrom_list,
+    .cfrom_ints = Vector::from_components<int>,
+    .cfrom_floats = Vector::from_components<float>,
+    .cfrom_tuple = Vector::cfrom_tuple,
+    .cfrom_vector3 = Vector::cfrom_own,
+    .cfrom_xyz = Vector::from_components<double>,
+    .ops = Vector::slots,
+    .cross = korvex::slot<korvex::VectorCross<Vector::Core>::cross>,
 };
 
-int exec_vector3(PyObject* module) { return Impl::publish(module, &vtable); }
+int exec_vector3(PyObject* module) { return Vector::publish(module, &vtable); }
 
 }  // namespace
 

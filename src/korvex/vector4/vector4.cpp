@@ -19,20 +19,20 @@ struct Vector4Traits : Vector4Math {
     static constexpr bool has_cross = false;
 };
 
-using Impl = korvex::VectorType<Vector4Traits>;
+using Vector = korvex::VectorType<Vector4Traits>;
 
 Vector4VTable vtable = {
-    .__pyx_new = Impl::from_components<double>,
-    .cfrom_list = Impl::cfrom_list,
-    .cfrom_ints = Impl::from_components<int>,
-    .cfrom_floats = Impl::from_components<float>,
-    .cfrom_tuple = Impl::cfrom_tuple,
-    .cfrom_vector4 = Impl::cfrom_own,
-    .cfrom_xyzw = Impl::from_components<double>,
-    .ops = Impl::slots(),
+    .__pyx_new = Vector::from_components<double>,
+    .cfrom_list = Vector::cfrom_list,
+    .cfrom_ints = Vector::from_components<int>,
+    .cfrom_floats = Vector::from_components<float>,
+    .cfrom_tuple = Vector::cfrom_tuple,
+    .cfrom_vector4 = Vector::cfrom_own,
+    .cfrom_xyzw = Vector::from_components<double>,
+    .ops = Vector::slots,
 };
 
-int exec_vector4(PyObject* module) { return Impl::publish(module, &vtable); }
+int exec_vector4(PyObject* module) { return Vector::publish(module, &vtable); }
 
 }  // namespace
 

@@ -1,0 +1,100 @@
+// Rect's collision entries, one descriptor each (common/entry.hpp): its
+// native slot, Python method, text signature and docstring come from it. The
+// rules are in collide.cpp; methods.cpp puts the entries in the method table
+// and the native table.
+//
+// A slot called with dispatch flag 0 on a subclass instance lets the
+// subclass's override of the method of the same name answer (its result taken
+// by its truth value); the Python method runs the rule itself.
+#pragma once
+
+#include "korvex/common/entry.hpp"
+#include "korvex/common/override.hpp"
+#include "korvex/rect/rect_internal.hpp"
+
+namespace rect_impl {
+
+// The rules: 1 or 0, or -1 with the exception set.
+int point_numeric(RectObject* self, PyObject* point);
+int point_attributes(RectObject* self, Vector2Object* point);
+int point_items(RectObject* self, PyObject* point);
+int rect_numeric(RectObject* self, PyObject* other);
+int rect_attributes(RectObject* self, Vector4Object* other);
+int rect_rect(RectObject* self, RectObject* other);
+int rect_items(RectObject* self, PyObject* other);
+
+inline constexpr auto vector2_type = korvex::imported_type<vector2_class>;
+inline constexpr auto vector4_type = korvex::imported_type<vector4_class>;
+
+// The shared sentences of the docstrings.
+#define KORVEX_POINT_RULE                                                                                  \
+    " A point (px, py) collides when\n\n"                                                                 \
+    "    x <= px <= right and y <= py <= bottom\n\n"                                                      \
+    "(right and bottom as the properties), so the border counts as inside. A rectangle of negative "    \
+    "width or height contains no point; NaN never collides."
+#define KORVEX_POINT_OBJECTS                                                                                \
+    "\n\nThe coordinates are compared as they are, with Python's <= (an int compares exactly; one that " \
+    "does not compare with a float raises TypeError); py is not read when px is outside."
+#define KORVEX_RECT_RULE                                                                                   \
+    " Another rectangle (ox, oy, ow, oh) collides when\n\n"                                               \
+    "    ox + ow > x and ox < right and oy + oh > y and oy < bottom\n\n"                                  \
+    "(right and bottom as the properties), so rectangles that share just an edge or a corner do not "   \
+    "collide. NaN never collides."
+#define KORVEX_RECT_OBJECTS                                                                                 \
+    "\n\nThe values are added and compared as they are, with Python's + and <, so ints stay ints."
+
+inline constexpr auto collide_point = korvex::method(korvex::signature("collide_point", "point"), point_numeric,
+    "Returns True when the point lies in the rectangle, border included.\n\n"
+    "point is a Vector2, or a list or tuple of two numbers; anything else, other lengths included, "
+    "raises ValueError. The coordinates convert by the float protocol and are compared in double "
+    "precision." KORVEX_POINT_RULE,
+    korvex::anything).overridable(korvex::override_truth);
+inline constexpr auto collide_point_vector2 = korvex::method(korvex::signature("collide_point_vector2", "point"), point_attributes,
+    "Returns True when the Vector2 lies in the rectangle, border included.\n\n"
+    "point must be a Vector2 (TypeError otherwise; None raises AttributeError)." KORVEX_POINT_RULE
+        KORVEX_POINT_OBJECTS,
+    korvex::instance_of(vector2_type, true)).overridable(korvex::override_truth);
+inline constexpr auto collide_point_tuple = korvex::method(korvex::signature("collide_point_tuple", "point"), point_items,
+    "Returns True when the tuple (px, py) lies in the rectangle or on it.\n\n"
+    "point must be exactly a tuple (TypeError otherwise, subclasses too) of at least two items; later "
+    "items are ignored, fewer raise IndexError." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS,
+    korvex::exactly(korvex::type_of<&PyTuple_Type>, true)).overridable(korvex::override_truth);
+inline constexpr auto collide_point_list = korvex::method(korvex::signature("collide_point_list", "point"), point_items,
+    "Returns True when the list [px, py] lies in the rectangle or on it.\n\n"
+    "point must be exactly a list (TypeError otherwise, subclasses too) of at least two items; later "
+    "items are ignored, fewer raise IndexError." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS,
+    korvex::exactly(korvex::type_of<&PyList_Type>, true)).overridable(korvex::override_truth);
+inline constexpr auto collide_rect = korvex::method(korvex::signature("collide_rect", "other"), rect_numeric,
+    "Returns True when the other rectangle overlaps this one.\n\n"
+    "other is a Rect, a Vector4 (x, y, width, height), or a list or tuple of four numbers; anything "
+    "else, other lengths included, raises ValueError. The values convert by the float protocol and are "
+    "compared in double precision." KORVEX_RECT_RULE,
+    korvex::anything).overridable(korvex::override_truth);
+inline constexpr auto collide_rect_vector4 = korvex::method(korvex::signature("collide_rect_vector4", "other"), rect_attributes,
+    "Returns True when the Vector4 (x, y, width, height) overlaps self.\n\n"
+    "other must be a Vector4 (TypeError otherwise; None raises AttributeError)." KORVEX_RECT_RULE
+        KORVEX_RECT_OBJECTS,
+    korvex::instance_of(vector4_type, true)).overridable(korvex::override_truth);
+inline constexpr auto collide_rect_rect = korvex::method(korvex::signature("collide_rect_rect", "other"), rect_rect,
+    "Returns True when the Rect other overlaps this one.\n\n"
+    "other must be a Rect (TypeError otherwise, None included)." KORVEX_RECT_RULE
+    "\n\nSums and comparisons are in single precision, so at the last bit the answer may differ from "
+    "collide_rect.",
+    korvex::instance_of(korvex::type_of<&rect_type>)).overridable(korvex::override_truth);
+inline constexpr auto collide_rect_tuple = korvex::method(korvex::signature("collide_rect_tuple", "other"), rect_items,
+    "Returns True when the tuple (x, y, width, height) overlaps self.\n\n"
+    "other must be exactly a tuple (TypeError otherwise, subclasses too) of at least four items; later "
+    "items are ignored, fewer raise IndexError." KORVEX_RECT_RULE KORVEX_RECT_OBJECTS,
+    korvex::exactly(korvex::type_of<&PyTuple_Type>, true)).overridable(korvex::override_truth);
+inline constexpr auto collide_rect_list = korvex::method(korvex::signature("collide_rect_list", "other"), rect_items,
+    "Returns True when the list [x, y, width, height] overlaps self.\n\n"
+    "other must be exactly a list (TypeError otherwise, subclasses too) of at least four items; later "
+    "items are ignored, fewer raise IndexError." KORVEX_RECT_RULE KORVEX_RECT_OBJECTS,
+    korvex::exactly(korvex::type_of<&PyList_Type>, true)).overridable(korvex::override_truth);
+
+#undef KORVEX_POINT_RULE
+#undef KORVEX_POINT_OBJECTS
+#undef KORVEX_RECT_RULE
+#undef KORVEX_RECT_OBJECTS
+
+}  // namespace rect_impl
