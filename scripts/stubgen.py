@@ -20,7 +20,7 @@ tables (`make stubs`):
     PYTHONPATH=build/release/python python3.14 scripts/stubgen.py [--check]
 
 --check rewrites nothing and exits 1 when a stub differs from what it would
-write; tests/test_stubs.py runs the same check.
+write; `make test-stubs` runs the same check.
 """
 
 import argparse

@@ -4,6 +4,7 @@ tables below list each type's cases side by side; what only one type has
 (cross, data, its sum order, its reference model) is in its own file."""
 
 import copy
+import ctypes
 import gc
 import itertools
 import math
@@ -1652,6 +1653,57 @@ def test_native_slots(kind, a, b):
         assert same(native("measure")(name, a, b), getattr(a, name)(b))
     if kind.has_cross:
         assert native("cross")(a, b, 0) == a.cross(b)
+
+
+# The table's slot order is a contract with every module that includes the
+# declaration header, so it is read here from the published capsule alone,
+# independently of that header: each slot, called by its position, must do
+# what its name says. The constructors come first (Vector2 has cfrom_struct
+# as well), then the shared block, then Vector3's cross.
+P, D, I, VOID = ctypes.py_object, ctypes.c_double, ctypes.c_int, None
+SHARED_SLOTS = [  # name, result, parameters after self (flag: the dispatch flag)
+    ("_add", P, "v"), ("_sub", P, "v"), ("_iadd", VOID, "v"), ("_isub", VOID, "v"), ("_imul", VOID, "v"),
+    ("_sadd", VOID, "vv"), ("sadd", VOID, "vvf"), ("get_tuple", P, "f"), ("c_get_tuple", P, ""),
+    ("to_round", P, "f"), ("get_round", P, "f"), ("to_abs", P, "f"), ("get_abs", P, "f"), ("to_neg", P, "f"),
+    ("get_neg", P, "f"), ("get_int_tuple", P, "f"), ("get_rounded_tuple", P, "f"), ("copy", P, "f"),
+    ("to_normalized", P, "f"), ("get_normalized", P, "f"), ("distance_to", D, "vf"),
+    ("distance_squared_to", D, "vf"), ("dot", D, "vf"),
+]
+EXPECTED_SLOT = {
+    "_add": operator.add, "_sub": operator.sub, "_iadd": operator.add, "_isub": operator.sub,
+    "_imul": operator.mul, "c_get_tuple": lambda a: a.get_tuple(), "_sadd": operator.add, "sadd": operator.add,
+}
+
+
+@pytest.mark.parametrize("kind", KINDS)
+def test_native_table_slot_order_from_the_capsule(kind):
+    constructors = 8 if kind.cls == "Vector2" else 7
+    count = constructors + len(SHARED_SLOTS) + kind.has_cross
+    get_pointer = ctypes.pythonapi.PyCapsule_GetPointer
+    get_pointer.restype, get_pointer.argtypes = ctypes.c_void_p, [ctypes.py_object, ctypes.c_char_p]
+    table = (ctypes.c_void_p * count).from_address(get_pointer(kind.type.__dict__["__pyx_vtable__"], None))
+    values = (1.75, -2.5, 3.25, -4.5)[: kind.size]  # truncating, rounding and abs all differ
+    a = ctypes.PYFUNCTYPE(P, *[D] * kind.size)(table[0])(*values)
+    assert_vector(a, values)
+    assert ctypes.c_void_p.from_address(id(a) + object.__basicsize__).value == ctypes.addressof(table)
+    b = kind.type(*[0.5 - i for i in range(kind.size)])
+    for index, (name, result, params) in enumerate(SHARED_SLOTS, start=constructors):
+        kinds = {"v": P, "f": I}
+        call = ctypes.PYFUNCTYPE(result, P, *[kinds[p] for p in params])(table[index])
+        target = a.copy()
+        operands = {"v": [b], "vv": [a, b], "vf": [b, 0], "vvf": [a, b, 0], "f": [0], "": []}[params]
+        got = call(target, *operands)
+        if name in EXPECTED_SLOT:
+            expected = EXPECTED_SLOT[name](*([a] if name == "c_get_tuple" else [a, b]))
+            assert (target if result is VOID else got) == expected, name
+        elif result is D:
+            assert same(got, getattr(a, name)(b)), name
+        else:
+            assert got == getattr(a, name)(), name
+            assert (got is target) == name.startswith("to_"), name
+    if kind.has_cross:
+        cross = ctypes.PYFUNCTYPE(P, P, P, I)(table[count - 1])
+        assert cross(a, b, 0) == a.cross(b)
 
 
 # --- rounding against exact arithmetic ---------------------------------------------------------

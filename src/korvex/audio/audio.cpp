@@ -19,8 +19,8 @@ using korvex::parse;
 using korvex::signature;
 
 
-// frozen: the name of the module function that rebuilds a pickled Audio;
-// pickles made by other modules refer to it.
+// frozen: the name of the module function that rebuilds a pickled Audio (and
+// its parameters' names); pickles refer to it.
 constexpr const char* unpickle_name = "__pyx_unpickle_Audio";
 
 // --- device ------------------------------------------------------------------------

@@ -65,6 +65,7 @@ bool unload(RenderTextureObject* self) {
     return true;
 }
 
+// The native-only slot: the table's void form, the failure left set.
 void slot_unload(RenderTextureObject* self) { (void)unload(self); }
 
 // --- creation -----------------------------------------------------------------------
@@ -276,7 +277,7 @@ int exec_canvas(PyObject* module) {
 
 KORVEX_MODULE(canvas, exec_canvas,
               "RenderTexture, an off-screen raylib framebuffer to draw into.\n\n"
-              "RenderTexture(width, height): renderTextureAn off-screen framebuffer with a colour and a depth "
+              "RenderTexture(width, height): an off-screen framebuffer with a colour and a depth "
               "texture.\n\n"
               "The sizes convert to 32-bit ints; a side above 32768 raises ValueError. Loading needs an open "
               "raylib window (check valid). Draw into it between begin() and end(), or in a with block. The "

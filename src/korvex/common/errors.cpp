@@ -18,6 +18,7 @@ int raise_property_delete() {
 }
 
 int raise_item_delete(PyObject* self) {
+    // frozen: the word is formatted in, as callers have always seen it.
     PyErr_Format(PyExc_NotImplementedError, "Subscript %.10s not supported by %.200s", "deletion",
                  Py_TYPE(self)->tp_name);
     return -1;
@@ -29,6 +30,8 @@ PyObject* raise_expected(const char* what, PyObject* given) {
 }
 
 PyObject* raise_cannot_convert(PyObject* given, const char* target) {
+    // frozen: an empty prefix formatted in front, as the text has always been
+    // built; callers match the message.
     PyErr_Format(PyExc_TypeError, "%.1sCannot convert %.200s to %.200s", "", Py_TYPE(given)->tp_name, target);
     return nullptr;
 }

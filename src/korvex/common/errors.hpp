@@ -1,6 +1,14 @@
 // Error builders shared by every module. They are cold and out of line so the
 // hot paths that call them stay small; each returns the value its callers
-// hand back to the interpreter on failure.
+// hand back on failure.
+//
+// One failure convention inside korvex: a function that can fail returns
+// nullptr (an object result), false (a bool, its results in out-parameters)
+// or -1 (an int status, or a truth value that is otherwise 1 or 0), always
+// with the exception set. The native tables report failure differently: an
+// int slot returns 0 and a void slot returns nothing, with the exception set,
+// and their callers test PyErr_Occurred(). That form is made in one place,
+// where a descriptor's slot is generated (Entry::Slot::to_table, entry.hpp).
 #pragma once
 
 #include "korvex/common/python.hpp"

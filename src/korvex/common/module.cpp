@@ -60,6 +60,7 @@ int warn_on_version_mismatch() {
     int major = 0, minor = 0;
     if (sscanf(running, "%d.%d", &major, &minor) == 2 && major == PY_MAJOR_VERSION && minor == PY_MINOR_VERSION)
         return 0;
+    // frozen: the words of the warning, "does not match" formatted in.
     return PyErr_WarnFormat(PyExc_RuntimeWarning, 1,
                             "compile time Python version %d.%d of module '%.100s' %s runtime version %d.%d",
                             PY_MAJOR_VERSION, PY_MINOR_VERSION, module_info->full_name, "does not match", major,
@@ -85,6 +86,8 @@ int exec(PyObject* module) {
     }
     module_object = Py_NewRef(module);
     if (warn_on_version_mismatch() < 0) goto fail;
+    // frozen: `__builtins__` and `__test__` in every module's namespace, as
+    // callers and other modules have always found them.
     if (PyModule_AddObjectRef(module, "__builtins__", PyEval_GetBuiltins()) < 0) goto fail;
     if (register_in_sys_modules(module) < 0) goto fail;
     if (module_info->exec(module) < 0) goto fail;
@@ -98,7 +101,9 @@ fail:
 PyModuleDef_Slot slots[] = {
     {Py_mod_create, reinterpret_cast<void*>(create)},
     {Py_mod_exec, reinterpret_cast<void*>(exec)},
-    // The modules keep process-wide state (types, pools, imported tables), so a
+    // frozen: per-interpreter support declared, and a second interpreter
+    // refused all the same. The modules keep process-wide state (types, pools,
+    // imported tables), so a
     // second interpreter must be refused. The create step refuses it with its
     // own message; declaring per-interpreter support lets that step run
     // instead of the interpreter's generic refusal.

@@ -70,7 +70,7 @@ int install(PyTypeObject* type) {
     return 0;
 }
 
-// The checksums accepted for an empty member list: the leading 28 bits of the
+// frozen: the checksums accepted for an empty member list: the leading 28 bits of the
 // SHA-256, SHA-1 and MD5 digests of the empty string. The first is written.
 constexpr long long stateless_checksums[] = {0xe3b0c44, 0xda39a3e, 0xd41d8cd};
 constexpr long long stateless_checksum = stateless_checksums[0];
@@ -90,6 +90,7 @@ KORVEX_COLD bool raise_checksum_mismatch(long long checksum) {
     char given[32];
     snprintf(given, sizeof given, "%s%llx", checksum < 0 ? "-" : "",
              checksum < 0 ? 0ULL - static_cast<unsigned long long>(checksum) : static_cast<unsigned long long>(checksum));
+    // frozen: the member list after "=" is empty and kept as "()".
     PyErr_Format(error, "Incompatible checksums (0x%s vs (0x%llx, 0x%llx, 0x%llx) = (%s))", given,
                  stateless_checksums[0], stateless_checksums[1], stateless_checksums[2], "");
     Py_DECREF(error);

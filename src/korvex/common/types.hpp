@@ -9,8 +9,9 @@
 namespace korvex {
 
 // The number of slots of a native table (function pointers, and blocks of
-// them). Each table's header asserts it, so a slot added or dropped without
-// changing the contract does not compile.
+// them). Each table's header asserts it against the number its contract
+// fixes, written as a literal, so a slot added or dropped (in the table or in
+// a block it embeds) without changing the contract does not compile.
 template <class Table>
 inline constexpr std::size_t slot_count = sizeof(Table) / sizeof(void (*)());
 
@@ -94,6 +95,10 @@ inline PyMappingMethods mapping_slots(lenfunc length, binaryfunc subscript = nul
     return slots;
 }
 
+// frozen: the `__pyx_` names (`__pyx_vtab`, `__pyx_new`, `__pyx_vtable__`,
+// `__pyx_capi__`, and the pickling names `__pyx_unpickle_Audio`, `__pyx_type`,
+// `__pyx_checksum`, `__pyx_state`) are those other modules and pickles look up.
+//
 // Readies `type`, stores its native table under __pyx_vtable__ (a capsule with
 // a null name; skipped when `vtable` is null), installs the pickling hooks
 // and adds the type to the module under its class name.
@@ -110,7 +115,7 @@ PyTypeObject* import_type(const char* module_name, const char* class_name, std::
                           void** vtable);
 
 // The typed form used by consumer modules:
-//     import_type("korvex.vector2.vector2", "Vector2", vector2_type, vector2_vtable)
+//     bind_type<Vector2Object>("korvex.vector2.vector2", "Vector2", vector2_type, vector2_vtable)
 template <class Object, class Table>
 inline bool bind_type(const char* module_name, const char* class_name, PyTypeObject*& type, Table*& table) {
     void* raw = nullptr;

@@ -1,6 +1,12 @@
 // The part of a vector type's native method table that all three vector types
 // share, slot for slot. Each type's table puts its constructors first and
 // embeds this block right after them (Vector3 appends `cross`).
+//
+// Names: a slot with a Python counterpart (`sadd`, `get_tuple`) takes a
+// trailing dispatch flag; a leading underscore (`_sadd`) or `c_`
+// (`c_get_tuple`) names a native-only slot without that flag, which is the
+// same body called directly. The vector types are final, so the flag is
+// ignored.
 #pragma once
 
 #include "korvex/common/python.hpp"

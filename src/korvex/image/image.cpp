@@ -119,6 +119,6 @@ int exec_image(PyObject* module) { return korvex::publish_type(module, &image_ty
 
 KORVEX_MODULE(image, exec_image,
               "Image, a raylib image held in CPU memory.\n\n"
-              "Image(): imageA raylib Image: pixels in CPU memory, read-only from Python.\n\n"
+              "Image(): a raylib Image: pixels in CPU memory, read-only from Python.\n\n"
               "Image() is empty (no pixels); Image.gen_color makes one with pixels, and other modules make "
               "them natively. Pickling is refused.")

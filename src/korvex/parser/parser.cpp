@@ -15,6 +15,8 @@
 namespace {
 
 korvex::Imported<Vector2Object, Vector2VTable> vector2_class;
+// Bound at import, as every module binds the types it depends on, but never
+// called: a Vector4 is rect-like through its attributes, read like any object.
 korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
 korvex::Imported<ColorObject, ColorVTable> color_class;
 korvex::Imported<RectObject, RectVTable> rect_class;

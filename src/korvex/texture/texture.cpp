@@ -139,6 +139,6 @@ int exec_texture(PyObject* module) {
 
 KORVEX_MODULE(texture, exec_texture,
               "Texture, a raylib texture held in GPU memory.\n\n"
-              "Texture(): textureA raylib Texture: an image in GPU memory, read-only from Python.\n\n"
+              "Texture(): a raylib Texture: an image in GPU memory, read-only from Python.\n\n"
               "Texture() is empty (id 0); Texture.load and Texture.load_from_image make owning ones, and a "
               "RenderTexture hands out Textures that do not own their objects. Pickling is refused.")
