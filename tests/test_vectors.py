@@ -24,8 +24,8 @@ from hypothesis import strategies as st
 import korvex_consumer as consumer
 from support import (
     INF, NAN, VECTORS, BadFloat, BadIndex, Boom, FloatReturnsInt, Index, IntSubclass, ListSub, TupleSub, VectorLike,
-    assert_vector, error_of, f32, float_protocol_error, no_new_attribute, not_writable, raises_exactly, same,
-    unordered,
+    assert_vector, error_of, f32, float_protocol_error, native_table, no_new_attribute, not_writable, raises_exactly,
+    same, unordered,
 )
 
 V2, V3, V4 = (kind.type for kind in VECTORS)
@@ -1679,9 +1679,7 @@ EXPECTED_SLOT = {
 def test_native_table_slot_order_from_the_capsule(kind):
     constructors = 8 if kind.cls == "Vector2" else 7
     count = constructors + len(SHARED_SLOTS) + kind.has_cross
-    get_pointer = ctypes.pythonapi.PyCapsule_GetPointer
-    get_pointer.restype, get_pointer.argtypes = ctypes.c_void_p, [ctypes.py_object, ctypes.c_char_p]
-    table = (ctypes.c_void_p * count).from_address(get_pointer(kind.type.__dict__["__pyx_vtable__"], None))
+    table = native_table(kind.type, count)
     values = (1.75, -2.5, 3.25, -4.5)[: kind.size]  # truncating, rounding and abs all differ
     a = ctypes.PYFUNCTYPE(P, *[D] * kind.size)(table[0])(*values)
     assert_vector(a, values)
