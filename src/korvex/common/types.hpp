@@ -10,8 +10,10 @@ namespace korvex {
 
 // The number of slots of a native table (function pointers, and blocks of
 // them). Each table's header asserts it against the number its contract
-// fixes, written as a literal, so a slot added or dropped (in the table or in
-// a block it embeds) without changing the contract does not compile.
+// fixes, written in literals (a vector table: its constructors, the 23 slots
+// of the shared block, its own slots), so a slot added or dropped (in the
+// table or in a block it embeds) without changing the contract does not
+// compile.
 template <class Table>
 inline constexpr std::size_t slot_count = sizeof(Table) / sizeof(void (*)());
 

@@ -1,6 +1,6 @@
 // The core of a vector type, generic over a traits struct: names, the pool,
 // creation and the constructor. vector_type.hpp assembles the type from it and
-// its methods, properties and protocols (one file each). Vector2, Vector3
+// its parts (methods, properties, protocols: one file each). Vector2, Vector3
 // and Vector4 are this template with their own traits; what differs between
 // them is in their traits block (and, for the maths, in vector_math.hpp):
 //
@@ -68,7 +68,7 @@ struct AssembledName {
 };
 
 template <class TraitsT>
-class VectorCore {
+class VectorType {
 public:
     using Traits = TraitsT;
     using Object = typename Traits::Object;
@@ -94,11 +94,24 @@ public:
         return names;
     }();
 
+    // The parts, one job each: methods and the shared native block
+    // (vector_methods.hpp; Cross for the types with a cross product),
+    // properties and swizzles (vector_properties.hpp), operators, comparison,
+    // hash, repr, sequence access and iteration (vector_protocols.hpp).
+    struct Methods;
+    struct Cross;
+    struct Properties;
+    struct Protocols;
+
     // The type object (vector_type.hpp) and the native table it publishes.
     static PyTypeObject type;
     static inline Table* table = nullptr;
     // The type, for the descriptors' argument checks.
     static PyTypeObject* own_type() { return &type; }
+
+    // Readies the type and publishes it with `table` as its native table
+    // (vector_type.hpp).
+    static int publish(PyObject* module, Table* native_table);
 
     // --- creation -----------------------------------------------------------
 
@@ -125,7 +138,7 @@ public:
     // --- native constructors ---------------------------------------------------
 
     template <class Arg>
-    static constexpr auto from_components = &detail::FromComponents<VectorCore, Arg, std::make_index_sequence<N>>::create;
+    static constexpr auto from_components = &detail::FromComponents<VectorType, Arg, std::make_index_sequence<N>>::create;
 
     static PyObject* cfrom_struct(Struct data) { return box(data); }
     static PyObject* cfrom_list(PyObject* list) { return from_items(list, "list index out of range"); }

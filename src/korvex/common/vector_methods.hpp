@@ -36,32 +36,25 @@ constexpr Signature<N> components_signature(const char* name, const std::array<s
 
 // Only types whose traits declare a cross product have it (as the last method
 // and the last native slot).
-template <class Core>
-struct VectorCross {
-    using Object = typename Core::Object;
-
+template <class TraitsT>
+struct VectorType<TraitsT>::Cross {
     static PyObject* cross_product(Object* self, Object* other) {
-        return Core::box(Core::Traits::cross(self->data, other->data));
+        return box(Traits::cross(self->data, other->data));
     }
     static constexpr auto cross = method(signature("cross", "other"), cross_product,
                                          "Returns the cross product self x other, as a new vector.\n\n"
                                          "other must be a vector of this type (TypeError otherwise). Computed in "
                                          "single precision.",
-                                         instance_of(Core::own_type));
+                                         instance_of(own_type));
 };
 
-template <class Core>
-struct VectorMethods {
-    using Traits = typename Core::Traits;
-    using Object = typename Core::Object;
-    using Struct = typename Core::Struct;
-    static constexpr std::size_t N = Core::N;
-
+template <class TraitsT>
+struct VectorType<TraitsT>::Methods {
     // --- bodies ------------------------------------------------------------------
 
     template <Struct (*Transform)(Struct)>
     static PyObject* copying(Object* self) {
-        return Core::box(Transform(self->data));
+        return box(Transform(self->data));
     }
     template <Struct (*Transform)(Struct)>
     static PyObject* in_place(Object* self) {
@@ -96,7 +89,7 @@ struct VectorMethods {
     static void set_sum(Object* self, Object* a, Object* b) { self->data = vec::add<Traits>(a->data, b->data); }
 
     // A vector of this type, as every vector parameter is.
-    static constexpr Accepts same = instance_of(Core::own_type);
+    static constexpr Accepts same = instance_of(own_type);
 
     // --- descriptors, in class order ---------------------------------------------------
 
@@ -141,7 +134,7 @@ struct VectorMethods {
     static constexpr auto copy_dunder = method(signature("__copy__"), copying<identity>,
                                                "Returns a new vector equal to self (for copy.copy).");
     static constexpr auto deepcopy = method(
-        signature("__deepcopy__", "memo"), [](Object* self, PyObject*) { return Core::box(self->data); },
+        signature("__deepcopy__", "memo"), [](Object* self, PyObject*) { return box(self->data); },
         "Returns a new vector equal to self (for copy.deepcopy).\n\nmemo is required and ignored.");
     static constexpr auto sadd = method(
         signature("sadd", "new_vec", "old_vec"), set_sum,
@@ -165,19 +158,19 @@ struct VectorMethods {
                                        same);
 
     // The factories convert every argument first, so a failure creates nothing.
-    static constexpr auto from_own = static_method(signature(Core::own_factory.text, "other"), Core::cfrom_own,
+    static constexpr auto from_own = static_method(signature(own_factory.text, "other"), cfrom_own,
                                                    "Returns a new vector equal to other.\n\n"
                                                    "other must be a vector of this type (TypeError otherwise).",
                                                    same);
     static constexpr auto from_tuple = static_method(
-        signature("from_tuple", "other"), Core::cfrom_tuple,
+        signature("from_tuple", "other"), cfrom_tuple,
         "Returns a new vector from the first items of a tuple.\n\n"
         "other must be exactly a tuple (TypeError otherwise, subclasses too) with at least one item per "
         "component; later items are ignored, a shorter tuple raises IndexError. Items convert by the float "
         "protocol.",
         exactly(type_of<&PyTuple_Type>));
     static constexpr auto from_list = static_method(
-        signature("from_list", "other"), Core::cfrom_list,
+        signature("from_list", "other"), cfrom_list,
         "Returns a new vector from the first items of a list.\n\n"
         "other must be exactly a list (TypeError otherwise, subclasses too) with at least one item per "
         "component; later items are ignored, a shorter list raises IndexError. Items convert by the float "
@@ -187,18 +180,18 @@ struct VectorMethods {
     // float protocol narrowed to single precision whatever the storage, or the
     // storage's own conversion, then stored.
     static constexpr auto from_ints = static_method(
-        detail::components_signature("from_ints", Core::component_names), Core::template from_components<int>,
+        detail::components_signature("from_ints", component_names), from_components<int>,
         "Returns a new vector from integers.\n\n"
         "Each argument is converted to a 32-bit int first (a float is truncated toward zero); OverflowError "
         "outside that range. Nothing is created when one fails.");
     static constexpr auto from_floats = static_method(
-        detail::components_signature("from_floats", Core::component_names), Core::template from_components<float>,
+        detail::components_signature("from_floats", component_names), from_components<float>,
         "Returns a new vector from numbers rounded to single precision.\n\n"
         "Each argument converts by the float protocol and is rounded to the nearest single-precision float, "
         "whatever the vector's own precision.");
     static constexpr auto from_scalars = static_method(
-        detail::components_signature(Core::components_factory.text, Core::component_names),
-        Core::template from_components<double>,
+        detail::components_signature(components_factory.text, component_names),
+        from_components<double>,
         "Returns a new vector from numbers.\n\n"
         "Each argument converts by the float protocol (TypeError for a string, OverflowError for an int too "
         "large for a double) and is stored in the vector's precision.");
@@ -211,7 +204,7 @@ struct VectorMethods {
             dot, from_own, from_tuple, from_list, from_ints, from_floats, from_scalars,
             refused_reduce<Refused::VectorData>, refused_setstate<Refused::VectorData>>();
         if constexpr (Traits::has_cross)
-            return detail::concat(common, method_entries<VectorCross<Core>::cross>(), std::array{PyMethodDef{}});
+            return detail::concat(common, method_entries<Cross::cross>(), std::array{PyMethodDef{}});
         else
             return detail::concat(common, std::array{PyMethodDef{}});
     }
@@ -221,7 +214,7 @@ struct VectorMethods {
 
     template <Struct (*Operation)(Struct, Struct)>
     static PyObject* combined(Object* a, Object* b) {
-        return Core::box(Operation(a->data, b->data));
+        return box(Operation(a->data, b->data));
     }
     template <void (*Operation)(Struct*, Struct)>
     static void updated(Object* a, Object* b) {

@@ -20,14 +20,8 @@
 
 namespace korvex {
 
-template <class Core>
-struct VectorProperties {
-    using Traits = typename Core::Traits;
-    using Object = typename Core::Object;
-    using Struct = typename Core::Struct;
-    using Scalar = typename Core::Scalar;
-    static constexpr std::size_t N = Core::N;
-
+template <class TraitsT>
+struct VectorType<TraitsT>::Properties {
     static constexpr const char* storage_rule =
         std::is_same_v<Scalar, float> ? "rounded to single precision" : "kept in double precision";
 
@@ -39,7 +33,7 @@ struct VectorProperties {
         for (std::size_t i = 0; i < N; ++i) {
             detail::TextWriter text{docs[i].data()};
             text.put("The ");
-            text.put(Core::component_names[i].data());
+            text.put(component_names[i].data());
             text.put(" component, a float.\n\nAssigning converts any number by the float protocol (");
             text.put(storage_rule);
             text.put("); deleting raises NotImplementedError.");
@@ -50,7 +44,7 @@ struct VectorProperties {
 
     template <std::size_t I>
     static constexpr auto component = property(
-        Core::component_names[I].data(), [](Object* self) { return vec::at<Traits>(self->data, I); },
+        component_names[I].data(), [](Object* self) { return vec::at<Traits>(self->data, I); },
         [](Object* self, double value) { vec::at<Traits>(self->data, I) = static_cast<Scalar>(value); },
         component_docs[I].data());
 
@@ -60,7 +54,7 @@ struct VectorProperties {
         if (dict == nullptr) return nullptr;
         for (std::size_t i = 0; i < N; ++i) {
             PyObject* value = PyFloat_FromDouble(static_cast<double>(vec::at<Traits>(self->data, i)));
-            if (value == nullptr || PyDict_SetItemString(dict, Core::component_names[i].data(), value) < 0) {
+            if (value == nullptr || PyDict_SetItemString(dict, component_names[i].data(), value) < 0) {
                 Py_XDECREF(value);
                 Py_DECREF(dict);
                 return nullptr;
@@ -80,16 +74,16 @@ struct VectorProperties {
         }
         Struct data{};
         for (std::size_t i = 0; i < N; ++i) {
-            PyObject* item = PyMapping_GetItemString(value, Core::component_names[i].data());
+            PyObject* item = PyMapping_GetItemString(value, component_names[i].data());
             if (item == nullptr) {
                 if (PyErr_ExceptionMatches(PyExc_KeyError)) {
                     PyErr_Clear();
                     PyErr_Format(PyExc_ValueError, "No value specified for struct attribute '%s'",
-                                 Core::component_names[i].data());
+                                 component_names[i].data());
                 }
                 return -1;
             }
-            bool ok = Core::to_scalar(item, vec::at<Traits>(data, i));
+            bool ok = to_scalar(item, vec::at<Traits>(data, i));
             Py_DECREF(item);
             if (!ok) return -1;
         }
@@ -112,13 +106,13 @@ struct VectorProperties {
     static PyObject* get_swizzle(PyObject* self, void*) {
         constexpr auto& word = Traits::swizzles[W];
         static_assert(word.size() == N + 1, "a swizzle word names one letter per component");
-        const Struct& source = Core::data_of(self);
+        const Struct& source = data_of(self);
         Struct result{};
         [&]<std::size_t... K>(std::index_sequence<K...>) {
             ((vec::at<Traits>(result, K) = vec::at<Traits>(source, letter_index<N>(Traits::letters, word[K]))),
              ...);
         }(std::make_index_sequence<N>{});
-        return Core::box(result);
+        return box(result);
     }
 
     template <std::size_t... I, std::size_t... W>

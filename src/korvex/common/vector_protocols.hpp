@@ -17,53 +17,48 @@
 
 namespace korvex {
 
-template <class Core>
-struct VectorProtocols {
-    using Traits = typename Core::Traits;
-    using Struct = typename Core::Struct;
-    using Scalar = typename Core::Scalar;
-    static constexpr std::size_t N = Core::N;
-
+template <class TraitsT>
+struct VectorType<TraitsT>::Protocols {
     // --- operators ---------------------------------------------------------------------
 
     // + and - demand a vector on the right; with the vector only on the right
     // there is no reflected operation.
     template <Struct (*Operation)(Struct, Struct)>
     static PyObject* nb_additive(PyObject* a, PyObject* b) {
-        if (!Core::is_vector(a)) Py_RETURN_NOTIMPLEMENTED;
-        if (!Core::is_vector(b)) {
-            raise_argument_type("other", &Core::type, b);
+        if (!is_vector(a)) Py_RETURN_NOTIMPLEMENTED;
+        if (!is_vector(b)) {
+            raise_argument_type("other", &type, b);
             return nullptr;
         }
-        return Core::box(Operation(Core::data_of(a), Core::data_of(b)));
+        return box(Operation(data_of(a), data_of(b)));
     }
 
     // *, / and // take a vector or an int/float scalar; anything else is left
     // to the interpreter.
     template <Struct (*VectorOperation)(Struct, Struct), Struct (*ScalarOperation)(Struct, double)>
     static PyObject* nb_scaling(PyObject* a, PyObject* b) {
-        if (!Core::is_vector(a)) Py_RETURN_NOTIMPLEMENTED;
-        if (Core::is_vector(b)) return Core::box(VectorOperation(Core::data_of(a), Core::data_of(b)));
+        if (!is_vector(a)) Py_RETURN_NOTIMPLEMENTED;
+        if (is_vector(b)) return box(VectorOperation(data_of(a), data_of(b)));
         if (PyLong_Check(b) || PyFloat_Check(b)) {
             double scalar;
             if (!to_double(b, scalar)) return nullptr;
-            return Core::box(ScalarOperation(Core::data_of(a), scalar));
+            return box(ScalarOperation(data_of(a), scalar));
         }
         Py_RETURN_NOTIMPLEMENTED;
     }
 
     template <void (*Operation)(Struct*, Struct)>
     static PyObject* nb_in_place(PyObject* a, PyObject* b) {
-        if (!Core::is_vector(a)) Py_RETURN_NOTIMPLEMENTED;
-        if (!Core::is_vector(b)) {
-            raise_argument_type("other", &Core::type, b);
+        if (!is_vector(a)) Py_RETURN_NOTIMPLEMENTED;
+        if (!is_vector(b)) {
+            raise_argument_type("other", &type, b);
             return nullptr;
         }
-        Operation(&Core::data_of(a), Core::data_of(b));
+        Operation(&data_of(a), data_of(b));
         return Py_NewRef(a);
     }
 
-    static PyObject* nb_negative(PyObject* a) { return Core::box(vec::neg<Traits>(Core::data_of(a))); }
+    static PyObject* nb_negative(PyObject* a) { return box(vec::neg<Traits>(data_of(a))); }
 
     static inline PyNumberMethods number_methods = [] {
         PyNumberMethods m{};
@@ -84,17 +79,17 @@ struct VectorProtocols {
     static PyObject* tp_richcompare(PyObject* a, PyObject* b, int op) {
         if (op != Py_EQ && op != Py_NE) Py_RETURN_NOTIMPLEMENTED;
         bool equal = false;
-        if (Core::is_vector(a) && Core::is_vector(b)) {
+        if (is_vector(a) && is_vector(b)) {
             equal = true;
             for (std::size_t i = 0; i < N; ++i)
-                equal = equal && vec::at<Traits>(Core::data_of(a), i) == vec::at<Traits>(Core::data_of(b), i);
+                equal = equal && vec::at<Traits>(data_of(a), i) == vec::at<Traits>(data_of(b), i);
         }
         return PyBool_FromLong(equal == (op == Py_EQ));
     }
 
     static Py_hash_t tp_hash(PyObject* self) {
         Scalar values[N];
-        for (std::size_t i = 0; i < N; ++i) values[i] = vec::at<Traits>(Core::data_of(self), i);
+        for (std::size_t i = 0; i < N; ++i) values[i] = vec::at<Traits>(data_of(self), i);
         return detail::hash_components(values, N);
     }
 
@@ -102,7 +97,7 @@ struct VectorProtocols {
         char text[32 * (N + 1)];
         int length = snprintf(text, sizeof text, "%s(", Traits::class_name);
         for (std::size_t i = 0; i < N; ++i) {
-            char* number = PyOS_double_to_string(static_cast<double>(vec::at<Traits>(Core::data_of(self), i)), 'r', 0,
+            char* number = PyOS_double_to_string(static_cast<double>(vec::at<Traits>(data_of(self), i)), 'r', 0,
                                                  Py_DTSF_ADD_DOT_0, nullptr);
             if (number == nullptr) return PyErr_NoMemory();
             length += snprintf(text + length, sizeof text - length, i + 1 < N ? "%s, " : "%s)", number);
@@ -124,7 +119,7 @@ struct VectorProtocols {
             raise_index();
             return nullptr;
         }
-        return PyFloat_FromDouble(static_cast<double>(vec::at<Traits>(Core::data_of(self), index)));
+        return PyFloat_FromDouble(static_cast<double>(vec::at<Traits>(data_of(self), index)));
     }
 
     static PyObject* mp_subscript(PyObject* self, PyObject* key) {
@@ -143,12 +138,12 @@ struct VectorProtocols {
         Py_ssize_t index;
         if (!to_index(key, index)) return -1;
         Scalar converted;
-        if (!Core::to_scalar(value, converted)) return -1;
+        if (!to_scalar(value, converted)) return -1;
         if (!in_range(index)) {
             raise_index();
             return -1;
         }
-        vec::at<Traits>(Core::data_of(self), index) = converted;
+        vec::at<Traits>(data_of(self), index) = converted;
         return 0;
     }
 
@@ -160,13 +155,13 @@ struct VectorProtocols {
     // iter(v) yields the components as v[0], v[1], ... would (the vector
     // types are final, so no subclass can index otherwise).
 
-    static constexpr AssembledName iterator_name = AssembledName{}.add(Core::type_name.text).add("Iterator");
+    static constexpr AssembledName iterator_name = AssembledName{}.add(type_name.text).add("Iterator");
 
     struct Components {
         static constexpr const char* name = iterator_name.text;
         static constexpr std::size_t count = N;
         static PyObject* read(PyObject* vector, std::size_t index) {
-            return PyFloat_FromDouble(static_cast<double>(vec::at<Traits>(Core::data_of(vector), index)));
+            return PyFloat_FromDouble(static_cast<double>(vec::at<Traits>(data_of(vector), index)));
         }
     };
     using Iterator = FieldIterator<Components>;

@@ -11,8 +11,8 @@
 //         static constexpr auto cross;             Struct(Struct, Struct), with has_cross
 //     };
 //
-// The type is assembled from one part per job: creation and the constructor
-// (vector_core.hpp), the methods and the shared native block
+// The type is assembled here from one part per job: creation and the
+// constructor (vector_core.hpp), the methods and the shared native block
 // (vector_methods.hpp), the properties and swizzles (vector_properties.hpp),
 // and the operators, comparison, hash, repr, sequence access and iteration
 // (vector_protocols.hpp).
@@ -32,36 +32,25 @@
 namespace korvex {
 
 template <class Traits>
-struct VectorType : VectorCore<Traits> {
-    using Core = VectorCore<Traits>;
-    using Methods = VectorMethods<Core>;
-    using Properties = VectorProperties<Core>;
-    using Protocols = VectorProtocols<Core>;
-
-    // The shared block of the native table.
-    static constexpr const VectorSlots<typename Core::Object>& slots = Methods::slots;
-
-    // Readies the type and publishes it with `table` as its native table.
-    static int publish(PyObject* module, typename Core::Table* native_table) {
-        Core::table = native_table;
-        if (PyType_Ready(&Protocols::Iterator::type) < 0) return -1;
-        return publish_type(module, &Core::type, native_table);
-    }
-};
-
-template <class Traits>
-PyTypeObject VectorCore<Traits>::type = static_type<typename VectorCore<Traits>::Object>({
+PyTypeObject VectorType<Traits>::type = static_type<typename VectorType<Traits>::Object>({
     .name = type_name.text,
     .lifecycle = {.create = tp_new, .init = tp_init, .call = tp_vectorcall, .dealloc = tp_dealloc},
-    .protocols = {.repr = VectorProtocols<VectorCore>::tp_repr,
-                  .hash = VectorProtocols<VectorCore>::tp_hash,
-                  .compare = VectorProtocols<VectorCore>::tp_richcompare,
-                  .iter = VectorProtocols<VectorCore>::tp_iter,
-                  .number = &VectorProtocols<VectorCore>::number_methods,
-                  .sequence = &VectorProtocols<VectorCore>::sequence_methods,
-                  .mapping = &VectorProtocols<VectorCore>::mapping_methods},
-    .methods = VectorMethods<VectorCore>::table.data(),
-    .getset = VectorProperties<VectorCore>::table.data(),
+    .protocols = {.repr = Protocols::tp_repr,
+                  .hash = Protocols::tp_hash,
+                  .compare = Protocols::tp_richcompare,
+                  .iter = Protocols::tp_iter,
+                  .number = &Protocols::number_methods,
+                  .sequence = &Protocols::sequence_methods,
+                  .mapping = &Protocols::mapping_methods},
+    .methods = Methods::table.data(),
+    .getset = Properties::table.data(),
 });
+
+template <class Traits>
+int VectorType<Traits>::publish(PyObject* module, Table* native_table) {
+    table = native_table;
+    if (PyType_Ready(&Protocols::Iterator::type) < 0) return -1;
+    return publish_type(module, &type, native_table);
+}
 
 }  // namespace korvex

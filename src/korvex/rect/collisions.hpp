@@ -23,8 +23,20 @@ int rect_attributes(RectObject* self, Vector4Object* other);
 int rect_rect(RectObject* self, RectObject* other);
 int rect_items(RectObject* self, PyObject* other);
 
-inline constexpr auto vector2_type = korvex::imported_type<vector2_class>;
-inline constexpr auto vector4_type = korvex::imported_type<vector4_class>;
+// What the typed entries accept.
+inline constexpr auto vector2_or_none = korvex::instance_of(korvex::imported_type<vector2_class>, true);
+inline constexpr auto vector4_or_none = korvex::instance_of(korvex::imported_type<vector4_class>, true);
+inline constexpr auto tuple_or_none = korvex::exactly(korvex::type_of<&PyTuple_Type>, true);
+inline constexpr auto list_or_none = korvex::exactly(korvex::type_of<&PyList_Type>, true);
+
+// A collision entry: its name, its parameter, the rule, the docstring (its
+// signature head is added from name and parameter) and what it accepts. An
+// override's result counts by its truth value.
+template <class Rule>
+constexpr auto collision(const char* name, const char* parameter, Rule rule, const char* doc,
+                         korvex::Accepts accepts = korvex::anything) {
+    return korvex::method(korvex::signature(name, parameter), rule, doc, accepts).overridable(korvex::override_truth);
+}
 
 // The shared sentences of the docstrings.
 #define KORVEX_POINT_RULE                                                                                  \
@@ -43,55 +55,54 @@ inline constexpr auto vector4_type = korvex::imported_type<vector4_class>;
 #define KORVEX_RECT_OBJECTS                                                                                 \
     "\n\nThe values are added and compared as they are, with Python's + and <, so ints stay ints."
 
-inline constexpr auto collide_point = korvex::method(korvex::signature("collide_point", "point"), point_numeric,
+inline constexpr auto collide_point = collision("collide_point", "point", point_numeric,
     "Returns True when the point lies in the rectangle, border included.\n\n"
     "point is a Vector2, or a list or tuple of two numbers; anything else, other lengths included, "
     "raises ValueError. The coordinates convert by the float protocol and are compared in double "
-    "precision." KORVEX_POINT_RULE,
-    korvex::anything).overridable(korvex::override_truth);
-inline constexpr auto collide_point_vector2 = korvex::method(korvex::signature("collide_point_vector2", "point"), point_attributes,
+    "precision." KORVEX_POINT_RULE);
+inline constexpr auto collide_point_vector2 = collision("collide_point_vector2", "point", point_attributes,
     "Returns True when the Vector2 lies in the rectangle, border included.\n\n"
-    "point must be a Vector2 (TypeError otherwise; None raises AttributeError)." KORVEX_POINT_RULE
-        KORVEX_POINT_OBJECTS,
-    korvex::instance_of(vector2_type, true)).overridable(korvex::override_truth);
-inline constexpr auto collide_point_tuple = korvex::method(korvex::signature("collide_point_tuple", "point"), point_items,
-    "Returns True when the tuple (px, py) lies in the rectangle or on it.\n\n"
-    "point must be exactly a tuple (TypeError otherwise, subclasses too) of at least two items; later "
-    "items are ignored, fewer raise IndexError." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS,
-    korvex::exactly(korvex::type_of<&PyTuple_Type>, true)).overridable(korvex::override_truth);
-inline constexpr auto collide_point_list = korvex::method(korvex::signature("collide_point_list", "point"), point_items,
-    "Returns True when the list [px, py] lies in the rectangle or on it.\n\n"
-    "point must be exactly a list (TypeError otherwise, subclasses too) of at least two items; later "
-    "items are ignored, fewer raise IndexError." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS,
-    korvex::exactly(korvex::type_of<&PyList_Type>, true)).overridable(korvex::override_truth);
-inline constexpr auto collide_rect = korvex::method(korvex::signature("collide_rect", "other"), rect_numeric,
+    "point must be a Vector2 (TypeError otherwise; None raises AttributeError)." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS,
+    vector2_or_none);
+inline constexpr auto collide_rect = collision("collide_rect", "other", rect_numeric,
     "Returns True when the other rectangle overlaps this one.\n\n"
     "other is a Rect, a Vector4 (x, y, width, height), or a list or tuple of four numbers; anything "
     "else, other lengths included, raises ValueError. The values convert by the float protocol and are "
-    "compared in double precision." KORVEX_RECT_RULE,
-    korvex::anything).overridable(korvex::override_truth);
-inline constexpr auto collide_rect_vector4 = korvex::method(korvex::signature("collide_rect_vector4", "other"), rect_attributes,
+    "compared in double precision." KORVEX_RECT_RULE);
+inline constexpr auto collide_rect_vector4 = collision("collide_rect_vector4", "other", rect_attributes,
     "Returns True when the Vector4 (x, y, width, height) overlaps self.\n\n"
     "other must be a Vector4 (TypeError otherwise; None raises AttributeError)." KORVEX_RECT_RULE
         KORVEX_RECT_OBJECTS,
-    korvex::instance_of(vector4_type, true)).overridable(korvex::override_truth);
-inline constexpr auto collide_rect_rect = korvex::method(korvex::signature("collide_rect_rect", "other"), rect_rect,
+    vector4_or_none);
+inline constexpr auto collide_rect_rect = collision("collide_rect_rect", "other", rect_rect,
     "Returns True when the Rect other overlaps this one.\n\n"
     "other must be a Rect (TypeError otherwise, None included)." KORVEX_RECT_RULE
     "\n\nSums and comparisons are in single precision, so at the last bit the answer may differ from "
     "collide_rect.",
-    korvex::instance_of(korvex::type_of<&rect_type>)).overridable(korvex::override_truth);
-inline constexpr auto collide_rect_tuple = korvex::method(korvex::signature("collide_rect_tuple", "other"), rect_items,
-    "Returns True when the tuple (x, y, width, height) overlaps self.\n\n"
-    "other must be exactly a tuple (TypeError otherwise, subclasses too) of at least four items; later "
-    "items are ignored, fewer raise IndexError." KORVEX_RECT_RULE KORVEX_RECT_OBJECTS,
-    korvex::exactly(korvex::type_of<&PyTuple_Type>, true)).overridable(korvex::override_truth);
-inline constexpr auto collide_rect_list = korvex::method(korvex::signature("collide_rect_list", "other"), rect_items,
-    "Returns True when the list [x, y, width, height] overlaps self.\n\n"
-    "other must be exactly a list (TypeError otherwise, subclasses too) of at least four items; later "
-    "items are ignored, fewer raise IndexError." KORVEX_RECT_RULE KORVEX_RECT_OBJECTS,
-    korvex::exactly(korvex::type_of<&PyList_Type>, true)).overridable(korvex::override_truth);
+    korvex::instance_of(korvex::type_of<&rect_type>));
 
+// The typed entries on an exact tuple and on an exact list: the same rule on
+// items, one entry for each kind.
+#define KORVEX_ITEMS_ENTRIES(entry, parameter, rule, tuple_form, list_form, holds, count, sentences)        \
+    inline constexpr auto entry##_tuple = collision(                                                      \
+        #entry "_tuple", parameter, rule,                                                                 \
+        "Returns True when the tuple " tuple_form " " holds "\n\n" parameter                            \
+        " must be exactly a tuple (TypeError otherwise, subclasses too) of at least " count " items; "  \
+        "later items are ignored, fewer raise IndexError." sentences,                                     \
+        tuple_or_none);                                                                                   \
+    inline constexpr auto entry##_list = collision(                                                       \
+        #entry "_list", parameter, rule,                                                                  \
+        "Returns True when the list " list_form " " holds "\n\n" parameter                              \
+        " must be exactly a list (TypeError otherwise, subclasses too) of at least " count " items; "   \
+        "later items are ignored, fewer raise IndexError." sentences,                                     \
+        list_or_none)
+
+KORVEX_ITEMS_ENTRIES(collide_point, "point", point_items, "(px, py)", "[px, py]", "lies in the rectangle or on it.",
+                     "two", KORVEX_POINT_RULE KORVEX_POINT_OBJECTS);
+KORVEX_ITEMS_ENTRIES(collide_rect, "other", rect_items, "(x, y, width, height)", "[x, y, width, height]",
+                     "overlaps self.", "four", KORVEX_RECT_RULE KORVEX_RECT_OBJECTS);
+
+#undef KORVEX_ITEMS_ENTRIES
 #undef KORVEX_POINT_RULE
 #undef KORVEX_POINT_OBJECTS
 #undef KORVEX_RECT_RULE

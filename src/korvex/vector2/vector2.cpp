@@ -29,7 +29,7 @@ Vector2VTable vtable = {
     .cfrom_tuple = Vector::cfrom_tuple,
     .cfrom_vector2 = Vector::cfrom_own,
     .cfrom_xy = Vector::from_components<double>,
-    .ops = Vector::slots,
+    .ops = Vector::Methods::slots,
 };
 
 int exec_vector2(PyObject* module) { return Vector::publish(module, &vtable); }

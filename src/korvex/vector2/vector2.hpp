@@ -33,8 +33,7 @@ struct Vector2Object {
 };
 
 static_assert(offsetof(Vector2VTable, ops) == 8 * sizeof(void (*)()), "the shared block follows the constructors");
-// 8 constructors, the 23 slots of the shared block.
-KORVEX_LAYOUT(Vector2Object, Vector2VTable, data, 31);
+KORVEX_LAYOUT(Vector2Object, Vector2VTable, data, 8 + 23);
 
 // Single-precision storage; a scalar divides each component in double and
 // rounds once; sums run left to right.

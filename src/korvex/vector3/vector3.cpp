@@ -37,8 +37,8 @@ Vector3VTable vtable = {
     .cfrom_tuple = Vector::cfrom_tuple,
     .cfrom_vector3 = Vector::cfrom_own,
     .cfrom_xyz = Vector::from_components<double>,
-    .ops = Vector::slots,
-    .cross = korvex::slot<korvex::VectorCross<Vector::Core>::cross>,
+    .ops = Vector::Methods::slots,
+    .cross = korvex::slot<Vector::Cross::cross>,
 };
 
 int exec_vector3(PyObject* module) { return Vector::publish(module, &vtable); }

@@ -33,8 +33,7 @@ struct Vector3Object {
 };
 
 static_assert(offsetof(Vector3VTable, ops) == 7 * sizeof(void (*)()), "the shared block follows the constructors");
-// 7 constructors, the 23 slots of the shared block, cross.
-KORVEX_LAYOUT(Vector3Object, Vector3VTable, data, 31);
+KORVEX_LAYOUT(Vector3Object, Vector3VTable, data, 7 + 23 + 1);
 
 // Single-precision storage; a scalar divides each component in double (a
 // true division) and rounds once; sums run left to right.

@@ -29,7 +29,7 @@ Vector4VTable vtable = {
     .cfrom_tuple = Vector::cfrom_tuple,
     .cfrom_vector4 = Vector::cfrom_own,
     .cfrom_xyzw = Vector::from_components<double>,
-    .ops = Vector::slots,
+    .ops = Vector::Methods::slots,
 };
 
 int exec_vector4(PyObject* module) { return Vector::publish(module, &vtable); }

@@ -38,8 +38,7 @@ struct Vector4Object {
 };
 
 static_assert(offsetof(Vector4VTable, ops) == 7 * sizeof(void (*)()), "the shared block follows the constructors");
-// 7 constructors, the 23 slots of the shared block.
-KORVEX_LAYOUT(Vector4Object, Vector4VTable, data, 30);
+KORVEX_LAYOUT(Vector4Object, Vector4VTable, data, 7 + 23);
 
 // Double storage; a scalar divides through one reciprocal; four-term sums
 // are associated as (t_x + t_z) + (t_y + t_w).
