@@ -10,8 +10,13 @@ lists exactly what the module's own tables produce:
 
     vector   the whole class of a vector type: its API is one C++ template, so
              it is one template here, and what differs between the types (the
-             component letters, the factory names, `data`, `cross` and the
-             swizzle properties) is read from the class itself;
+             component letters, `data`, `cross` and the swizzle properties) is
+             read from the class itself. The methods are read from the class
+             too: each one's name, parameters, defaults and whether it is
+             static come from its text signature (the signature its parser
+             uses), its types from the naming conventions (VECTOR_RETURNS,
+             vector_parameter), so a new method needs no edit here unless it
+             breaks them;
     palette  one property per palette colour of Colors, in palette order.
 
 Run it with the build's python tree importable, after changing a module's
@@ -25,6 +30,7 @@ write; `make test-stubs` runs the same check.
 
 import argparse
 import importlib
+import inspect
 import re
 import sys
 from pathlib import Path
@@ -58,39 +64,7 @@ class {T}:
     def __len__(self) -> int: ...
     def __getitem__(self, index: SupportsIndex, /) -> float: ...
     def __setitem__(self, index: SupportsIndex, value: _Number, /) -> None: ...
-    def to_normalized(self) -> Self: ...
-    def get_normalized(self) -> {T}: ...
-    def to_round(self) -> Self: ...
-    def get_round(self) -> {T}: ...
-    def to_abs(self) -> Self: ...
-    def get_abs(self) -> {T}: ...
-    def to_neg(self) -> Self: ...
-    def get_neg(self) -> {T}: ...
-    def get_tuple(self) -> {float_tuple}: ...
-    def get_int_tuple(self) -> {int_tuple}: ...
-    def get_rounded_tuple(self) -> {int_tuple}: ...
-    def copy(self) -> {T}: ...
-    def __copy__(self) -> {T}: ...
-    def __deepcopy__(self, memo: object) -> {T}: ...
-    def sadd(self, new_vec: {T}, old_vec: {T}) -> None: ...
-    def distance_to(self, other: {T}) -> float: ...
-    def distance_squared_to(self, other: {T}) -> float: ...
-    def dot(self, other: {T}) -> float: ...
-{cross}\
-    @staticmethod
-    def {own_factory}(other: {T}) -> {T}: ...
-    @staticmethod
-    def from_tuple(other: tuple[_Number, ...]) -> {T}: ...
-    @staticmethod
-    def from_list(other: list[_Number]) -> {T}: ...
-    @staticmethod
-    def from_ints({int_components}) -> {T}: ...
-    @staticmethod
-    def from_floats({components}) -> {T}: ...
-    @staticmethod
-    def {components_factory}({components}) -> {T}: ...
-    def __reduce__(self) -> NoReturn: ...
-    def __setstate__(self, __pyx_state: object) -> NoReturn: ...
+{methods}\
 {component_properties}\
 {data}\
 {swizzles}\
@@ -118,10 +92,6 @@ DATA_PROPERTY = '''\
     def data(self, value: Mapping[str, _Number]) -> None: ...
 '''
 
-CROSS_METHOD = '''\
-    def cross(self, other: {T}) -> {T}: ...
-'''
-
 READ_ONLY_PROPERTY = '''\
     @property
     def {name}(self) -> {type}: ...
@@ -142,6 +112,58 @@ def load(target):
     return getattr(importlib.import_module(module_name), class_name)
 
 
+# What a vector method returns, by name; otherwise by prefix: to_ returns the
+# vector itself, get_ and from_ a new vector, is_ a bool.
+VECTOR_RETURNS = {
+    "get_tuple": "{float_tuple}", "get_int_tuple": "{int_tuple}", "get_rounded_tuple": "{int_tuple}",
+    "copy": "{T}", "__copy__": "{T}", "__deepcopy__": "{T}", "sadd": "None", "cross": "{T}",
+    "distance_to": "float", "distance_squared_to": "float", "dot": "float",
+    "__reduce__": "NoReturn", "__setstate__": "NoReturn",
+}
+PREFIX_RETURNS = {"to_": "Self", "get_": "{T}", "from_": "{T}", "is_": "bool"}
+
+
+def vector_parameter(method, name, letters):
+    """The type of a vector method's parameter, by its name."""
+    if name in ("memo", "__pyx_state"):
+        return "object"
+    if method == "from_tuple":
+        return "tuple[_Number, ...]"
+    if method == "from_list":
+        return "list[_Number]"
+    if name in letters:
+        return "SupportsIndex" if method == "from_ints" else "_Number"
+    if name in ("other", "new_vec", "old_vec", "target", "normal", "onto", "low", "high", "axis"):
+        return "{T}"
+    return "_Number"
+
+
+def vector_methods(cls, letters, **types):
+    """One stub line per method of the class, in class order, from its text
+    signature; `types` fills the placeholders of the types."""
+    lines = []
+    for name, attribute in vars(cls).items():
+        if not callable(attribute) and not isinstance(attribute, staticmethod):
+            continue
+        # The protocol slots and the constructor, which the template writes.
+        if type(attribute).__name__ == "wrapper_descriptor" or name == "__new__":
+            continue
+        static = isinstance(attribute, staticmethod)
+        parameters = list(inspect.signature(getattr(cls, name)).parameters.values())
+        written = [] if static else ["self"]
+        for parameter in parameters[0 if static else 1:]:
+            text = f"{parameter.name}: {vector_parameter(name, parameter.name, letters)}"
+            written.append(text if parameter.default is inspect.Parameter.empty else f"{text} = ...")
+        returns = VECTOR_RETURNS.get(name) or next(
+            (value for prefix, value in PREFIX_RETURNS.items() if name.startswith(prefix)), None)
+        if returns is None:
+            raise SystemExit(f"stubgen: no return type for {cls.__name__}.{name}; add it to VECTOR_RETURNS")
+        if static:
+            lines.append("    @staticmethod\n")
+        lines.append(f"    def {name}({', '.join(written)}) -> {returns}: ...\n")
+    return "".join(lines).format(**types)
+
+
 def vector_class(cls):
     # Component properties are the one-letter names, in class order; swizzles
     # are the names of as many component letters as there are components.
@@ -156,9 +178,8 @@ def vector_class(cls):
         int_components=", ".join(f"{letter}: SupportsIndex" for letter in letters),
         float_tuple=f"tuple[{', '.join(['float'] * count)}]",
         int_tuple=f"tuple[{', '.join(['int'] * count)}]",
-        own_factory=f"from_{name.lower()}",
-        components_factory=f"from_{''.join(letters)}",
-        cross=CROSS_METHOD.format(T=name) if "cross" in vars(cls) else "",
+        methods=vector_methods(cls, letters, T=name, float_tuple=f"tuple[{', '.join(['float'] * count)}]",
+                               int_tuple=f"tuple[{', '.join(['int'] * count)}]"),
         component_properties="".join(COMPONENT_PROPERTY.format(name=letter) for letter in letters),
         data=DATA_PROPERTY if "data" in vars(cls) else "",
         swizzles="".join(READ_ONLY_PROPERTY.format(name=word, type=name) for word in swizzles),
