@@ -3,6 +3,7 @@
 // read-only, and `gen_color` makes an owning one.
 #include "korvex/image/image.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -12,7 +13,10 @@
 #include "korvex/common/module.hpp"
 #include "korvex/common/pickle.hpp"
 #include "korvex/common/properties.hpp"
+#include "korvex/common/text.hpp"
 #include "korvex/common/types.hpp"
+#include "korvex/color/color.hpp"
+#include "korvex/texture/texture.hpp"
 
 namespace {
 
@@ -21,6 +25,10 @@ using korvex::signature;
 
 extern PyTypeObject image_type;
 extern ImageVTable vtable;
+// Bound at exec, after Image is published: the texture module binds Image
+// in turn, and finds it even while this module is still being executed.
+korvex::Imported<TextureObject, TextureVTable> texture_class;
+korvex::Imported<ColorObject, ColorVTable> color_class;
 
 ImageObject* as_image(PyObject* self) { return reinterpret_cast<ImageObject*>(self); }
 
@@ -106,6 +114,104 @@ constexpr auto is_owner =
 
 auto getsets = korvex::pixel_record_properties<ImageObject, is_owner>();
 
+// --- reading pixels back and writing them out -------------------------------------------
+
+constexpr auto load_image_from_texture_sig = signature("load_image_from_texture", "texture");
+constexpr auto image_flip_vertical_sig = signature("image_flip_vertical", "image");
+constexpr auto get_image_color_sig = signature("get_image_color", "image", "x", "y");
+constexpr auto export_image_sig = signature("export_image", "image", "path");
+
+// raylib reads the texture back through a framebuffer of the window's GL
+// context (crashing without one), into a buffer whose size it computes as
+// an int.
+PyObject* load_image_from_texture(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    TextureObject* texture = nullptr;
+    if (!parse(load_image_from_texture_sig, args, nargs, kwnames, korvex::typed(texture, texture_class.type)))
+        return nullptr;
+    const Texture raw = texture->_raw;
+    if (raw.id == 0) {
+        PyErr_SetString(PyExc_ValueError, "cannot read a texture that holds no GPU texture (id 0)");
+        return nullptr;
+    }
+    if (static_cast<long long>(raw.width) * raw.height * 4 > INT_MAX) {
+        PyErr_Format(PyExc_ValueError, "texture of %d x %d pixels is too large to read back", raw.width, raw.height);
+        return nullptr;
+    }
+    if (!IsWindowReady()) {
+        PyErr_SetString(PyExc_RuntimeError, "cannot read a texture: no raylib window is ready");
+        return nullptr;
+    }
+    Image pixels = LoadImageFromTexture(raw);
+    if (pixels.data == nullptr) {
+        PyErr_SetString(PyExc_RuntimeError, "raylib could not read the texture");
+        return nullptr;
+    }
+    ImageNewOptions owning{1, 1};
+    PyObject* image = slot_new(pixels, &owning);
+    if (image == nullptr) UnloadImage(pixels);
+    return image;
+}
+
+// Flips the rows in place. raylib's ImageFlipVertical allocates new pixels
+// and frees the old ones, which would free pixels that this Image does not
+// own (a glyph's, say) and could fail to allocate; swapping rows does
+// neither.
+PyObject* image_flip_vertical(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    ImageObject* image = nullptr;
+    if (!parse(image_flip_vertical_sig, args, nargs, kwnames, korvex::typed(image, &image_type))) return nullptr;
+    Image& raw = image->_raw;
+    if (raw.data == nullptr || raw.width <= 0 || raw.height <= 0) Py_RETURN_NONE;
+    if (raw.format >= PIXELFORMAT_COMPRESSED_DXT1_RGB || raw.format < PIXELFORMAT_UNCOMPRESSED_GRAYSCALE) {
+        PyErr_SetString(PyExc_ValueError, "cannot flip an image of a compressed pixel format");
+        return nullptr;
+    }
+    const std::size_t row = static_cast<std::size_t>(GetPixelDataSize(raw.width, 1, raw.format));
+    auto* pixels = static_cast<unsigned char*>(raw.data);
+    for (int top = 0, bottom = raw.height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(pixels + top * row, pixels + (top + 1) * row, pixels + bottom * row);
+    Py_RETURN_NONE;
+}
+
+// raylib's answer: a blank (0, 0, 0, 0) Color outside the image, for an
+// image without pixels and for compressed formats.
+PyObject* get_image_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    ImageObject* image = nullptr;
+    PyObject *x_arg, *y_arg;
+    if (!parse(get_image_color_sig, args, nargs, kwnames, korvex::typed(image, &image_type), x_arg, y_arg))
+        return nullptr;
+    int x = 0, y = 0;
+    if (!korvex::to_int32(x_arg, x) || !korvex::to_int32(y_arg, y)) return nullptr;
+    const Color c = image->_raw.data != nullptr ? GetImageColor(image->_raw, x, y) : Color{0, 0, 0, 0};
+    return color_class.table->__pyx_new(c.r, c.g, c.b, c.a);
+}
+
+PyObject* export_image(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    ImageObject* image = nullptr;
+    PyObject *path_arg, *path;
+    if (!parse(export_image_sig, args, nargs, kwnames, korvex::typed(image, &image_type), path_arg)) return nullptr;
+    if (!korvex::path_argument(path_arg, "path", path)) return nullptr;
+    const bool written = ExportImage(image->_raw, PyBytes_AS_STRING(path));
+    Py_DECREF(path);
+    return PyBool_FromLong(written);
+}
+
+auto module_functions = korvex::terminated<PyMethodDef>(
+    korvex::fastcall_method<load_image_from_texture_sig,
+                            "Returns a new Image of a Texture's pixels, read back from the GPU.\n\n"
+                            "The Image owns its pixels. A RenderTexture's texture reads upside down "
+                            "(image_flip_vertical turns it). ValueError for a Texture without GPU object; "
+                            "RuntimeError when no raylib window is open.">(load_image_from_texture),
+    korvex::fastcall_method<image_flip_vertical_sig,
+                            "Turns an Image upside down, in place; returns None.\n\n"
+                            "ValueError for compressed pixel formats.">(image_flip_vertical),
+    korvex::fastcall_method<get_image_color_sig,
+                            "Returns the Color of the pixel at x, y of an Image.\n\n"
+                            "Color(0, 0, 0, 0) outside the image, as raylib answers.">(get_image_color),
+    korvex::fastcall_method<export_image_sig,
+                            "Writes an Image to a file; returns True on success.\n\n"
+                            "path is a str or path-like object; its extension picks the format (.png). "
+                            "False when the Image has no pixels or the file cannot be written.">(export_image));
+
 PyTypeObject image_type = korvex::static_type<ImageObject>({
     .name = "korvex.image.image.Image",
     .lifecycle = {.create = tp_new, .init = korvex::init_without_arguments, .dealloc = tp_dealloc},
@@ -113,7 +219,12 @@ PyTypeObject image_type = korvex::static_type<ImageObject>({
     .getset = getsets.data(),
 });
 
-int exec_image(PyObject* module) { return korvex::publish_type(module, &image_type, &vtable); }
+int exec_image(PyObject* module) {
+    if (korvex::publish_type(module, &image_type, &vtable) < 0) return -1;
+    if (!texture_class.bind(texture_module_name, "Texture") || !color_class.bind(color_module_name, "Color"))
+        return -1;
+    return PyModule_AddFunctions(module, module_functions.data());
+}
 
 }  // namespace
 
