@@ -17,7 +17,9 @@ lists exactly what the module's own tables produce:
              uses), its types from the naming conventions (VECTOR_RETURNS,
              vector_parameter), so a new method needs no edit here unless it
              breaks them;
-    palette  one property per palette colour of Colors, in palette order.
+    palette  one property per palette colour of Colors, in palette order;
+    constants  one `NAME: Final[int]` per upper-case int of a module (its
+             raylib constants), in the module's order.
 
 Run it with the build's python tree importable, after changing a module's
 tables (`make stubs`):
@@ -108,8 +110,12 @@ def {name}(self) -> None: ...
 
 
 def load(target):
-    module_name, _, class_name = target.rpartition(".")
-    return getattr(importlib.import_module(module_name), class_name)
+    """The module named `target`, or else the class it names."""
+    try:
+        return importlib.import_module(target)
+    except ModuleNotFoundError:
+        module_name, _, class_name = target.rpartition(".")
+        return getattr(importlib.import_module(module_name), class_name)
 
 
 # What a vector method returns, by name; otherwise by prefix: to_ returns the
@@ -195,7 +201,11 @@ def palette(cls):
     return "".join(PALETTE_PROPERTY.format(name=name) for name in names).splitlines()
 
 
-GENERATORS = {"vector": vector_class, "palette": palette}
+def constants(module):
+    return [f"{name}: Final[int]" for name, value in vars(module).items() if name.isupper() and type(value) is int]
+
+
+GENERATORS = {"vector": vector_class, "palette": palette, "constants": constants}
 
 
 def regenerate(text):

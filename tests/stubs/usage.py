@@ -9,12 +9,14 @@ from korvex.audio.audio import Audio
 from korvex.canvas.canvas import RenderTexture
 from korvex.color.color import Color
 from korvex.colors.colors import colors
-from korvex.image.image import Image
+from korvex.draw.draw import draw_rectangle_rec, draw_rectangles, measure_text
+from korvex.image.image import Image, get_image_color
 from korvex.rect.rect import Rect
 from korvex.texture.texture import Texture
 from korvex.vector2.vector2 import Vector2
 from korvex.vector3.vector3 import Vector3
 from korvex.vector4.vector4 import Vector4
+from korvex.window import window
 
 assert_type(korvex.__version__, str)
 assert_type(korvex.get_include(), str)
@@ -52,12 +54,23 @@ assert_type(Audio().master_volume, float)
 with RenderTexture(8, 8) as target:
     assert_type(target.texture, Texture)
 assert_type(Image.gen_color(2, 2).width, int)
+assert_type(get_image_color(Image.gen_color(2, 2), 0, 0), Color)
+
+assert_type(window.KEY_A, int)
+assert_type(window.get_mouse_position(), Vector2)
+assert_type(window.is_key_down(window.KEY_SPACE), bool)
+with window.drawing():
+    window.clear_background(Color(1, 2, 3))
+    draw_rectangle_rec(Rect(0, 0, 4, 4), (255, 0, 0))
+    draw_rectangles([(0, 0, 1, 1), Rect(1, 1, 2, 2)], [Color(1, 2, 3), Color(4, 5, 6)])
+assert_type(measure_text("korvex", 10), int)
 
 # What the modules refuse, type checkers refuse too.
 v.sadd(v, Vector3())  # type: ignore[arg-type]
 2 * v  # type: ignore[operator]
 v + (1, 2)  # type: ignore[operator]
 Vector2(1, 2, 3)  # type: ignore[call-overload]
+window.init_window(640, 480, b"title")  # type: ignore[arg-type]
 v.xyz  # type: ignore[attr-defined]
 v.xy = v  # type: ignore[misc]
 r.collide_rect_rect((0, 0, 1, 1))  # type: ignore[arg-type]

@@ -80,8 +80,8 @@ auto functions = korvex::terminated<PyMethodDef>(
                         KORVEX_CHECKS,
                     DrawRectangleLinesEx, window, "draw", Area, Length, Paint>(),
     raylib_function<draw_rectangle_pro_sig,
-                    "Draws a filled rectangle turned by rotation degrees about origin; returns None.\n\n"
-                    "origin is relative to the rectangle's corner. " KORVEX_LIKES KORVEX_CHECKS,
+                    "Draws a filled rectangle turned by rotation degrees about origin.\n\n"
+                    "Returns None; origin is relative to the rectangle's corner. " KORVEX_LIKES KORVEX_CHECKS,
                     DrawRectanglePro, window, "draw", Area, Point, Length, Paint>(),
     raylib_function<draw_triangle_sig,
                     "Draws a filled triangle; returns None.\n\n"
@@ -116,8 +116,8 @@ auto functions = korvex::terminated<PyMethodDef>(
                     "down: give -height). " KORVEX_CHECKS,
                     DrawTextureRec, window, "draw", Picture, Area, Point, Paint>(),
     raylib_function<draw_texture_pro_sig,
-                    "Draws the source part of a Texture into dest, turned about origin; returns None.\n\n"
-                    "rotation is in degrees, origin relative to dest's corner. " KORVEX_CHECKS,
+                    "Draws the source part of a Texture into dest, turned about origin.\n\n"
+                    "Returns None; rotation is in degrees, origin relative to dest's corner. " KORVEX_CHECKS,
                     DrawTexturePro, window, "draw", Picture, Area, Area, Point, Length, Paint>());
 
 #undef KORVEX_LIKES
@@ -135,7 +135,7 @@ int exec_draw(PyObject* module) {
 }  // namespace
 
 KORVEX_MODULE(draw, exec_draw,
-              "raylib's 2D drawing: shapes, text in the default font, textures and batches.\n\n"
+              "Drawing with raylib: shapes, text, textures and batches.\n\n"
               "Draw between begin_drawing() and end_drawing() of korvex.window.window, or into a "
               "RenderTexture. Positions, rectangles and colors are the package's Vector2, Rect and Color or "
               "any like-value (a tuple, a list). draw_rectangles, draw_circles and draw_pixels draw a whole "

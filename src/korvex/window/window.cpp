@@ -168,8 +168,11 @@ auto frame_methods = korvex::terminated<PyMethodDef>(
                             "Ends the frame (end_drawing), also after an exception; returns False.\n\n"
                             "An exception raised in the block propagates.">(frame_exit));
 
+// Frames hold no state: Frame() makes another one, equal in use to the one
+// drawing() hands out.
 PyTypeObject frame_type = korvex::static_type<FrameObject>({
     .name = "korvex.window.window.Frame",
+    .lifecycle = {.create = PyBaseObject_Type.tp_new},
     .methods = frame_methods.data(),
 });
 
@@ -315,7 +318,7 @@ int exec_window(PyObject* module) {
 }  // namespace
 
 KORVEX_MODULE(window, exec_window,
-              "raylib's window, the frame, blending, timing and input.\n\n"
+              "The raylib window: the frame, blending, timing and input.\n\n"
               "init_window() opens the window, close_window() closes it. Each frame is drawn between "
               "begin_drawing() and end_drawing(), or in a with drawing(): block. Everything that needs the "
               "window raises RuntimeError without one; the timing and input queries answer as raylib does. "
