@@ -953,6 +953,110 @@ entry("Image.__pyx_new owning", ("letter", "image", "consumer.letter_image_new",
 entry("parser_reimport", PARSER + ("consumer.parser_reimport",), lambda k: k.consumer.parser_reimport)
 
 
+# --- window, draw, and the Image functions that read pixels back ---------------------------------
+# Everything runs with the session's hidden window; nothing here closes it
+# or opens a second one (init_window raises while one is open).
+
+WINDOWED = dict(isolate=True, extra=(RuntimeError,), window=True)
+
+
+def function(module, name):
+    return lambda k: getattr(load(module), name)
+
+
+def module_entry(module, name, good=lambda k: (), names=(), **options):
+    """A module function taking the good values, documented by `names`."""
+    options.setdefault("signature", True)
+    entry(name, (module,), options.pop("make", function(module, name)), good, names=names, **{**WINDOWED, **options})
+
+
+def then(module, name, reset):
+    """The module function, followed by `reset` (a call of the same module)
+    that undoes what it set, so that the sweeps leave raylib as it was."""
+    def make(k):
+        fn = getattr(load(module), name)
+
+        def call(*args, **kwargs):
+            try:
+                return fn(*args, **kwargs)
+            finally:
+                reset(load(module))
+        return call
+    return make
+
+
+for _name in ("is_window_ready", "window_should_close", "get_fps", "get_frame_time", "get_time", "get_screen_width",
+              "get_screen_height", "get_key_pressed", "get_char_pressed", "get_mouse_position", "get_mouse_delta",
+              "get_mouse_wheel_move", "begin_drawing", "end_drawing", "end_blend_mode", "drawing"):
+    module_entry("window", _name)
+module_entry("window", "init_window", constant((64, 64, "korvex")), ("width", "height", "title"), raises=RuntimeError,
+             params=("size", "size", "any"))
+module_entry("window", "close_window", make=lambda k: lambda *args, **kwargs: (
+    load("window").close_window(*args, **kwargs) if args or kwargs else None))
+module_entry("window", "set_config_flags", constant((0,)), ("flags",), raises=RuntimeError)
+module_entry("window", "set_target_fps", constant((0,)), ("fps",), make=then("window", "set_target_fps",
+                                                                              lambda w: w.set_target_fps(0)))
+module_entry("window", "set_trace_log_level", constant((4,)), ("level",),
+             make=then("window", "set_trace_log_level", lambda w: w.set_trace_log_level(4)))
+module_entry("window", "take_screenshot", constant(("/nonexistent/korvex.png",)), ("path",))
+module_entry("window", "clear_background", constant(((1, 2, 3),)), ("color",))
+module_entry("window", "begin_blend_mode", constant((0,)), ("mode",),
+             make=then("window", "begin_blend_mode", lambda w: w.end_blend_mode()))
+module_entry("window", "set_blend_factors_separate", constant((770, 771, 1, 771, 32774, 32774)),
+             ("src_rgb", "dst_rgb", "src_alpha", "dst_alpha", "eq_rgb", "eq_alpha"))
+for _name in ("is_key_down", "is_key_pressed", "is_key_released", "is_key_up"):
+    module_entry("window", _name, constant((65,)), ("key",))
+for _name in ("is_mouse_button_down", "is_mouse_button_pressed", "is_mouse_button_released"):
+    module_entry("window", _name, constant((0,)), ("button",))
+method("window", lambda k: k.Frame(), "__enter__", label="Frame.", **WINDOWED)
+method("window", lambda k: k.Frame(), "__exit__", constant((None, None, None)), names=("exc_type", "exc_val", "exc_tb"),
+       label="Frame.", **WINDOWED)
+entry("with drawing()", "window", lambda k: lambda: load("window").drawing().__enter__().__exit__(None, None, None),
+      **WINDOWED)
+
+DRAWN = (
+    ("draw_pixel_v", ((1, 2), (1, 2, 3)), ("position", "color")),
+    ("draw_line_v", ((1, 2), (3, 4), (1, 2, 3)), ("start", "end", "color")),
+    ("draw_line_ex", ((1, 2), (3, 4), 2.0, (1, 2, 3)), ("start", "end", "thick", "color")),
+    ("draw_circle_v", ((1, 2), 3.0, (1, 2, 3)), ("center", "radius", "color")),
+    ("draw_circle_lines_v", ((1, 2), 3.0, (1, 2, 3)), ("center", "radius", "color")),
+    ("draw_rectangle_rec", ((1, 2, 3, 4), (1, 2, 3)), ("rect", "color")),
+    ("draw_rectangle_lines_ex", ((1, 2, 3, 4), 1.0, (1, 2, 3)), ("rect", "thick", "color")),
+    ("draw_rectangle_pro", ((1, 2, 3, 4), (1, 1), 30.0, (1, 2, 3)), ("rect", "origin", "rotation", "color")),
+    ("draw_triangle", ((1, 2), (1, 5), (5, 5), (1, 2, 3)), ("v1", "v2", "v3", "color")),
+    ("draw_poly", ((4, 4), 6, 3.0, 0.0, (1, 2, 3)), ("center", "sides", "radius", "rotation", "color")),
+    ("draw_text", ("korvex", 1, 2, 10, (1, 2, 3)), ("text", "x", "y", "font_size", "color")),
+    ("measure_text", ("korvex", 10), ("text", "font_size")),
+    ("draw_fps", (1, 2), ("x", "y")),
+    ("draw_rectangles", ([(1, 2, 3, 4), (5, 6, 7, 8)], [(1, 2, 3), (4, 5, 6)]), ("rects", "colors")),
+    ("draw_circles", (((1, 2), (3, 4)), 2.0, (1, 2, 3)), ("centers", "radius", "colors")),
+    ("draw_pixels", ([(1, 2), (3, 4)], (1, 2, 3)), ("points", "colors")),
+)
+for _name, _good, _names in DRAWN:
+    module_entry("draw", _name, constant(_good), _names)
+module_entry("draw", "draw_rectangles (objects)", lambda k: ([k.Rect(1, 2, 3, 4)] * 3, k.Color(1, 2, 3)),
+             ("rects", "colors"), make=function("draw", "draw_rectangles"))
+
+
+def texture(k):
+    return k.Texture.load_from_image(k.Image.gen_color(2, 2))
+
+
+module_entry("draw", "draw_texture_v", lambda k: (texture(k), (1, 2), (255, 255, 255)), ("texture", "position", "tint"))
+module_entry("draw", "draw_texture_rec", lambda k: (texture(k), (0, 0, 2, 2), (1, 2), (255, 255, 255)),
+             ("texture", "source", "position", "tint"))
+module_entry("draw", "draw_texture_pro", lambda k: (texture(k), (0, 0, 2, 2), (1, 1, 4, 4), (0, 0), 45.0,
+                                                     (255, 255, 255)),
+             ("texture", "source", "dest", "origin", "rotation", "tint"))
+
+module_entry("image", "load_image_from_texture", lambda k: (texture(k),), ("texture",))
+module_entry("image", "image_flip_vertical", lambda k: (k.Image.gen_color(2, 3),), ("image",), window=False)
+module_entry("image", "get_image_color", lambda k: (k.Image.gen_color(2, 2), 1, 1), ("image", "x", "y"),
+             window=False)
+module_entry("image", "export_image", lambda k: (k.Image.gen_color(1, 1), "/nonexistent/korvex.png"),
+             ("image", "path"), window=False)
+
+
 def by_id():
     seen = {}
     for e in ENTRIES:
