@@ -180,11 +180,14 @@ void draw_quads(const Quad* quads, Py_ssize_t count) {
     const float right = (source.x + source.width) / shapes.width;
     const float bottom = (source.y + source.height) / shapes.height;
     rlSetTexture(shapes.id);
+    // Mode and normal stay as set for every quad (a flush when the buffer
+    // fills keeps the mode and texture); rlEnd moves each shape to the next
+    // depth, as the one-by-one calls do.
+    rlBegin(RL_QUADS);
+    rlNormal3f(0.0f, 0.0f, 1.0f);
     for (Py_ssize_t i = 0; i < count; ++i) {
         const Rectangle& r = quads[i].area;
         const Color& c = quads[i].color;
-        rlBegin(RL_QUADS);
-        rlNormal3f(0.0f, 0.0f, 1.0f);
         rlColor4ub(c.r, c.g, c.b, c.a);
         rlTexCoord2f(left, top);
         rlVertex2f(r.x, r.y);
