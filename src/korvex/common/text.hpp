@@ -32,8 +32,12 @@ inline bool text_argument(PyObject* obj, const char* param, const char*& out) {
 // object.
 inline bool path_argument(PyObject* obj, const char* param, PyObject*& out) {
     PyObject* path = PyUnicode_Check(obj) ? Py_NewRef(obj) : nullptr;
-    if (path == nullptr && PyObject_HasAttrStringWithError(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__fspath__") > 0)
-        path = PyOS_FSPath(obj);
+    if (path == nullptr) {
+        // By an interned name: the attribute cache keeps the name object.
+        PyObject* fspath = interned<"__fspath__">();
+        if (fspath == nullptr) return false;
+        if (PyObject_HasAttrWithError(reinterpret_cast<PyObject*>(Py_TYPE(obj)), fspath) > 0) path = PyOS_FSPath(obj);
+    }
     if (path == nullptr) {
         if (!PyErr_Occurred()) raise_argument_type(param, "str", obj);
         return false;

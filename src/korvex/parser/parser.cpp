@@ -117,8 +117,12 @@ typename Kind::Struct from_items(PyObject* items, Branch branch) {
     return Kind::convert(items, n, branch);
 }
 
+// The name is looked up by an interned string: the interpreter's attribute
+// cache keeps the name object of every look-up.
 KORVEX_COLD void raise_not_a_sequence(const char* format, PyObject* obj) {
-    PyObject* name = PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(obj)), "__name__");
+    PyObject* attribute = korvex::interned<"__name__">();
+    if (attribute == nullptr) return;
+    PyObject* name = PyObject_GetAttr(reinterpret_cast<PyObject*>(Py_TYPE(obj)), attribute);
     if (name == nullptr) return;
     PyErr_Format(PyExc_TypeError, format, name);
     Py_DECREF(name);
