@@ -116,18 +116,10 @@ auto getsets = korvex::pixel_record_properties<ImageObject, is_owner>();
 
 // --- reading pixels back and writing them out -------------------------------------------
 
-constexpr auto load_image_from_texture_sig = signature("load_image_from_texture", "texture");
-constexpr auto image_flip_vertical_sig = signature("image_flip_vertical", "image");
-constexpr auto get_image_color_sig = signature("get_image_color", "image", "x", "y");
-constexpr auto export_image_sig = signature("export_image", "image", "path");
-
 // raylib reads the texture back through a framebuffer of the window's GL
 // context (crashing without one), into a buffer whose size it computes as
 // an int.
-PyObject* load_image_from_texture(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    TextureObject* texture = nullptr;
-    if (!parse(load_image_from_texture_sig, args, nargs, kwnames, korvex::typed(texture, texture_class.type)))
-        return nullptr;
+PyObject* read_texture(TextureObject* texture) {
     const Texture raw = texture->_raw;
     if (raw.id == 0) {
         PyErr_SetString(PyExc_ValueError, "cannot read a texture that holds no GPU texture (id 0)");
@@ -156,61 +148,60 @@ PyObject* load_image_from_texture(PyObject*, PyObject* const* args, Py_ssize_t n
 // and frees the old ones, which would free pixels that this Image does not
 // own (a glyph's, say) and could fail to allocate; swapping rows does
 // neither.
-PyObject* image_flip_vertical(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    ImageObject* image = nullptr;
-    if (!parse(image_flip_vertical_sig, args, nargs, kwnames, korvex::typed(image, &image_type))) return nullptr;
+bool flip_rows(ImageObject* image) {
     Image& raw = image->_raw;
-    if (raw.data == nullptr || raw.width <= 0 || raw.height <= 0) Py_RETURN_NONE;
+    if (raw.data == nullptr || raw.width <= 0 || raw.height <= 0) return true;
     if (raw.format >= PIXELFORMAT_COMPRESSED_DXT1_RGB || raw.format < PIXELFORMAT_UNCOMPRESSED_GRAYSCALE) {
         PyErr_SetString(PyExc_ValueError, "cannot flip an image of a compressed pixel format");
-        return nullptr;
+        return false;
     }
     const std::size_t row = static_cast<std::size_t>(GetPixelDataSize(raw.width, 1, raw.format));
     auto* pixels = static_cast<unsigned char*>(raw.data);
     for (int top = 0, bottom = raw.height - 1; top < bottom; ++top, --bottom)
         std::swap_ranges(pixels + top * row, pixels + (top + 1) * row, pixels + bottom * row);
-    Py_RETURN_NONE;
+    return true;
 }
 
 // raylib's answer: a blank (0, 0, 0, 0) Color outside the image, for an
 // image without pixels and for compressed formats.
-PyObject* get_image_color(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    ImageObject* image = nullptr;
-    PyObject *x_arg, *y_arg;
-    if (!parse(get_image_color_sig, args, nargs, kwnames, korvex::typed(image, &image_type), x_arg, y_arg))
-        return nullptr;
-    int x = 0, y = 0;
-    if (!korvex::to_int32(x_arg, x) || !korvex::to_int32(y_arg, y)) return nullptr;
+PyObject* pixel_color(ImageObject* image, int x, int y) {
     const Color c = image->_raw.data != nullptr ? GetImageColor(image->_raw, x, y) : Color{0, 0, 0, 0};
     return color_class.table->__pyx_new(c.r, c.g, c.b, c.a);
 }
 
-PyObject* export_image(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    ImageObject* image = nullptr;
-    PyObject *path_arg, *path;
-    if (!parse(export_image_sig, args, nargs, kwnames, korvex::typed(image, &image_type), path_arg)) return nullptr;
+PyObject* write_image(ImageObject* image, PyObject* path_arg) {
+    PyObject* path;
     if (!korvex::path_argument(path_arg, "path", path)) return nullptr;
     const bool written = ExportImage(image->_raw, PyBytes_AS_STRING(path));
     Py_DECREF(path);
     return PyBool_FromLong(written);
 }
 
-auto module_functions = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method<load_image_from_texture_sig,
-                            "Returns a new Image of a Texture's pixels, read back from the GPU.\n\n"
-                            "The Image owns its pixels. A RenderTexture's texture reads upside down "
-                            "(image_flip_vertical turns it). ValueError for a Texture without GPU object; "
-                            "RuntimeError when no raylib window is open.">(load_image_from_texture),
-    korvex::fastcall_method<image_flip_vertical_sig,
-                            "Turns an Image upside down, in place; returns None.\n\n"
-                            "ValueError for compressed pixel formats.">(image_flip_vertical),
-    korvex::fastcall_method<get_image_color_sig,
-                            "Returns the Color of the pixel at x, y of an Image.\n\n"
-                            "Color(0, 0, 0, 0) outside the image, as raylib answers.">(get_image_color),
-    korvex::fastcall_method<export_image_sig,
-                            "Writes an Image to a file; returns True on success.\n\n"
-                            "path is a str or path-like object; its extension picks the format (.png). "
-                            "False when the Image has no pixels or the file cannot be written.">(export_image));
+constexpr auto an_image = korvex::instance_of(korvex::type_of<&image_type>);
+
+constexpr auto load_image_from_texture = korvex::function(
+    signature("load_image_from_texture", "texture"), read_texture,
+    "Returns a new Image of a Texture's pixels, read back from the GPU.\n\n"
+    "The Image owns its pixels. A RenderTexture's texture reads upside down (image_flip_vertical turns it). "
+    "ValueError for a Texture without GPU object; RuntimeError when no raylib window is open.",
+    korvex::instance_of(korvex::imported_type<texture_class>));
+constexpr auto image_flip_vertical = korvex::function(
+    signature("image_flip_vertical", "image"), flip_rows,
+    "Turns an Image upside down, in place; returns None.\n\nValueError for compressed pixel formats.", an_image);
+constexpr auto get_image_color = korvex::function(
+    signature("get_image_color", "image", "x", "y"), pixel_color,
+    "Returns the Color of the pixel at x, y of an Image.\n\n"
+    "x and y convert to 32-bit ints; Color(0, 0, 0, 0) outside the image, as raylib answers.",
+    an_image, korvex::anything, korvex::anything);
+constexpr auto export_image = korvex::function(
+    signature("export_image", "image", "path"), write_image,
+    "Writes an Image to a file; returns True on success.\n\n"
+    "path is a str or path-like object; its extension picks the format (.png). False when the Image has no "
+    "pixels or the file cannot be written.",
+    an_image, korvex::anything);
+
+auto module_functions =
+    korvex::method_table<load_image_from_texture, image_flip_vertical, get_image_color, export_image>();
 
 PyTypeObject image_type = korvex::static_type<ImageObject>({
     .name = "korvex.image.image.Image",

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "korvex/common/args.hpp"
+#include "korvex/common/entry.hpp"
 #include "korvex/common/module.hpp"
 #include "korvex/common/types.hpp"
 #include "korvex/window/call.hpp"
@@ -22,7 +23,6 @@
 namespace {
 
 using korvex::Need;
-using korvex::parse;
 using korvex::signature;
 
 // raylib's input state is sized by these (rcore.c): keys 0..511, mouse
@@ -46,74 +46,54 @@ constexpr int max_window_side = 32768;
 // window: the last non-empty title is kept here.
 std::string window_title;
 
-constexpr auto init_window_sig = signature("init_window", "width", "height", "title");
-
-PyObject* init_window(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject *width_arg, *height_arg, *title_arg;
-    if (!parse(init_window_sig, args, nargs, kwnames, width_arg, height_arg, title_arg)) return nullptr;
-    int width = 0, height = 0;
+bool open_window(int width, int height, PyObject* title_arg) {
     const char* title = nullptr;
-    if (!korvex::to_int32(width_arg, width) || !korvex::to_int32(height_arg, height) ||
-        !korvex::text_argument(title_arg, "title", title))
-        return nullptr;
+    if (!korvex::text_argument(title_arg, "title", title)) return false;
     if (width <= 0 || height <= 0 || width > max_window_side || height > max_window_side) {
         PyErr_Format(PyExc_ValueError, "window width and height must be between 1 and %d (got %d by %d)",
                      max_window_side, width, height);
-        return nullptr;
+        return false;
     }
     if (IsWindowReady()) {
         PyErr_SetString(PyExc_RuntimeError, "cannot open a window: a raylib window is already open");
-        return nullptr;
+        return false;
     }
     if (*title != '\0') window_title = title;
     // When raylib cannot open the window (no display, no GL context) it
     // returns with GLFW terminated and the window not ready, and a later call
     // starts again from the beginning.
     InitWindow(width, height, *title != '\0' ? window_title.c_str() : "");
-    if (!IsWindowReady()) {
-        PyErr_SetString(PyExc_RuntimeError, "raylib could not open a window (is a display available?)");
-        return nullptr;
-    }
-    Py_RETURN_NONE;
+    if (IsWindowReady()) return true;
+    PyErr_SetString(PyExc_RuntimeError, "raylib could not open a window (is a display available?)");
+    return false;
 }
 
-constexpr auto close_window_sig = signature("close_window");
-
-PyObject* close_window(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(close_window_sig, args, nargs, kwnames)) return nullptr;
+void close_open_window() {
     if (IsWindowReady()) CloseWindow();
-    Py_RETURN_NONE;
 }
 
 // raylib reads the flags when it opens the window; set later, they would
 // only be half applied (use the window's own state functions for that).
-constexpr auto set_config_flags_sig = signature("set_config_flags", "flags");
-
-PyObject* set_config_flags(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject* flags_arg;
-    if (!parse(set_config_flags_sig, args, nargs, kwnames, flags_arg)) return nullptr;
+bool set_flags(PyObject* flags_arg) {
     long long flags;
-    if (!korvex::to_int64(flags_arg, flags)) return nullptr;
+    if (!korvex::to_int64(flags_arg, flags)) return false;
     if (flags < 0 || flags > 0xFFFFFFFFLL) {
         PyErr_SetString(PyExc_ValueError, "flags must be between 0 and 0xFFFFFFFF");
-        return nullptr;
+        return false;
     }
     if (IsWindowReady()) {
         PyErr_SetString(PyExc_RuntimeError, "set_config_flags() must be called before init_window()");
-        return nullptr;
+        return false;
     }
     SetConfigFlags(static_cast<unsigned int>(flags));
-    Py_RETURN_NONE;
+    return true;
 }
 
 // raylib's TakeScreenshot writes under the working directory of the time the
 // window opened and reports failure only in its log; this writes the window's
 // pixels to `path` as given and says whether it could.
-constexpr auto take_screenshot_sig = signature("take_screenshot", "path");
-
-PyObject* take_screenshot(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject *path_arg, *path;
-    if (!parse(take_screenshot_sig, args, nargs, kwnames, path_arg)) return nullptr;
+PyObject* screenshot(PyObject* path_arg) {
+    PyObject* path;
     if (!korvex::path_argument(path_arg, "path", path)) return nullptr;
     if (!IsWindowReady()) {
         Py_DECREF(path);
@@ -126,6 +106,25 @@ PyObject* take_screenshot(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
     return PyBool_FromLong(written);
 }
 
+constexpr auto init_window = korvex::function(
+    signature("init_window", "width", "height", "title"), open_window,
+    "Opens raylib's window of width by height pixels; returns None.\n\n"
+    "title is a str without NUL characters. ValueError when a side is not in 1..32768; RuntimeError when a "
+    "window is already open or raylib cannot open one (no display): nothing is then left open, and a later "
+    "call may try again.");
+constexpr auto close_window = korvex::function(
+    signature("close_window"), close_open_window,
+    "Closes raylib's window and its GL context; returns None.\n\nDoes nothing when no window is open.");
+constexpr auto set_config_flags = korvex::function(
+    signature("set_config_flags", "flags"), set_flags,
+    "Sets the FLAG_* bits for the next init_window(); returns None.\n\n"
+    "flags is an int of 0..0xFFFFFFFF (ValueError otherwise). RuntimeError when a window is already open.");
+constexpr auto take_screenshot = korvex::function(
+    signature("take_screenshot", "path"), screenshot,
+    "Writes the window's pixels to an image file; returns True on success.\n\n"
+    "path is a str or path-like object; its extension picks the format (.png). RuntimeError when no raylib "
+    "window is open.");
+
 // --- the frame as a with block ----------------------------------------------------------
 
 struct FrameObject {
@@ -134,12 +133,7 @@ struct FrameObject {
 
 PyObject* the_frame = nullptr;  // drawing() hands out this one object
 
-constexpr auto enter_sig = signature("__enter__");
-constexpr auto exit_sig = signature("__exit__", "exc_type", "exc_val", "exc_tb");
-constexpr auto drawing_sig = signature("drawing");
-
-PyObject* frame_enter(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(enter_sig, args, nargs, kwnames)) return nullptr;
+PyObject* enter_frame(PyObject* self) {
     if (!IsWindowReady()) return korvex::raise_no_window("begin a frame");
     BeginDrawing();
     return Py_NewRef(self);
@@ -147,26 +141,24 @@ PyObject* frame_enter(PyObject* self, PyObject* const* args, Py_ssize_t nargs, P
 
 // Ends the frame also when the block raised, and returns False so that the
 // exception propagates.
-PyObject* frame_exit(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject *exc_type, *exc_val, *exc_tb;
-    if (!parse(exit_sig, args, nargs, kwnames, exc_type, exc_val, exc_tb)) return nullptr;
+PyObject* exit_frame(PyObject*, PyObject*, PyObject*, PyObject*) {
     if (!IsWindowReady()) return korvex::raise_no_window("end a frame");
     EndDrawing();
     Py_RETURN_FALSE;
 }
 
-PyObject* drawing(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    if (!parse(drawing_sig, args, nargs, kwnames)) return nullptr;
-    return Py_NewRef(the_frame);
-}
+constexpr auto enter = korvex::method(signature("__enter__"), enter_frame,
+                                      "Begins a frame (begin_drawing) and returns this object.\n\n"
+                                      "Raises RuntimeError when no raylib window is open.");
+constexpr auto exit = korvex::method(signature("__exit__", "exc_type", "exc_val", "exc_tb"), exit_frame,
+                                     "Ends the frame (end_drawing), also after an exception; returns False.\n\n"
+                                     "An exception raised in the block propagates.");
+constexpr auto drawing = korvex::function(
+    signature("drawing"), [] { return Py_NewRef(the_frame); },
+    "A context manager: with drawing(): draws one frame.\n\n"
+    "The block runs between begin_drawing() and end_drawing(); the frame ends also when the block raises.");
 
-auto frame_methods = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method<enter_sig,
-                            "Begins a frame (begin_drawing) and returns this object.\n\n"
-                            "Raises RuntimeError when no raylib window is open.">(frame_enter),
-    korvex::fastcall_method<exit_sig,
-                            "Ends the frame (end_drawing), also after an exception; returns False.\n\n"
-                            "An exception raised in the block propagates.">(frame_exit));
+auto frame_methods = korvex::method_table<enter, exit>();
 
 // Frames hold no state: Frame() makes another one, equal in use to the one
 // drawing() hands out.
@@ -213,22 +205,13 @@ constexpr Need always = Need::nothing;
 constexpr Need window = Need::window;
 
 auto functions = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method<init_window_sig,
-                            "Opens raylib's window of width by height pixels; returns None.\n\n"
-                            "title is a str without NUL characters. ValueError when a side is not in 1..32768; "
-                            "RuntimeError when a window is already open or raylib cannot open one (no display): "
-                            "nothing is then left open, and a later call may try again.">(init_window),
-    korvex::fastcall_method<close_window_sig,
-                            "Closes raylib's window and its GL context; returns None.\n\n"
-                            "Does nothing when no window is open.">(close_window),
+    korvex::Entry<init_window>::definition(),
+    korvex::Entry<close_window>::definition(),
     raylib_function<is_window_ready_sig, "True while raylib's window is open.", IsWindowReady, always, "">(),
     raylib_function<window_should_close_sig,
                     "True when the window was asked to close (Escape, the close button).\n\n"
                     "True when no window is open.", WindowShouldClose, always, "">(),
-    korvex::fastcall_method<set_config_flags_sig,
-                            "Sets the FLAG_* bits for the next init_window(); returns None.\n\n"
-                            "flags is an int of 0..0xFFFFFFFF (ValueError otherwise). RuntimeError when a "
-                            "window is already open.">(set_config_flags),
+    korvex::Entry<set_config_flags>::definition(),
     raylib_function<set_target_fps_sig,
                     "Sets the frame rate end_drawing() waits for; returns None.\n\n"
                     "0 or less: no waiting.", SetTargetFPS, always, "", Whole>(),
@@ -241,10 +224,7 @@ auto functions = korvex::terminated<PyMethodDef>(
     raylib_function<set_trace_log_level_sig,
                     "Sets the least severe LOG_* level raylib prints; returns None.", SetTraceLogLevel, always, "",
                     Whole>(),
-    korvex::fastcall_method<take_screenshot_sig,
-                            "Writes the window's pixels to an image file; returns True on success.\n\n"
-                            "path is a str or path-like object; its extension picks the format (.png). "
-                            "RuntimeError when no raylib window is open.">(take_screenshot),
+    korvex::Entry<take_screenshot>::definition(),
     raylib_function<begin_drawing_sig,
                     "Begins a frame of drawing to the window; returns None.\n\n"
                     "RuntimeError when no raylib window is open.", BeginDrawing, window, "begin a frame">(),
@@ -252,10 +232,7 @@ auto functions = korvex::terminated<PyMethodDef>(
                     "Ends the frame: draws it, shows it and reads input; returns None.\n\n"
                     "Waits for the target frame rate. RuntimeError when no raylib window is open.", EndDrawing,
                     window, "end a frame">(),
-    korvex::fastcall_method<drawing_sig,
-                            "A context manager: with drawing(): draws one frame.\n\n"
-                            "The block runs between begin_drawing() and end_drawing(); the frame ends also when "
-                            "the block raises.">(drawing),
+    korvex::Entry<drawing>::definition(),
     raylib_function<clear_background_sig,
                     "Fills the target with a color-like; returns None.\n\n"
                     "RuntimeError when no raylib window is open.", ClearBackground, window, "draw", Paint>(),
