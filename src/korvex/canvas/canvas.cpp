@@ -53,13 +53,21 @@ KORVEX_COLD bool raise_no_window(const char* action) {
 // and, when true, releases the framebuffer and records that by clearing
 // `_raw`, so that nothing is unloaded twice. Returns false with the exception
 // set when the lookup or its truth test failed.
+//
+// A subclass whose type the collector has already cleared (a cycle of class
+// and instances torn down, as at interpreter exit) has no attributes left to
+// look up; its instances are then asked raylib's own answer.
 bool unload(RenderTextureObject* self) {
     if (!holds_framebuffer(self->_raw)) return true;
-    PyObject* valid = PyObject_GetAttr(as_object(self), valid_name);
-    if (valid == nullptr) return false;
-    const int truth = PyObject_IsTrue(valid);
-    Py_DECREF(valid);
-    if (truth <= 0) return truth == 0;
+    if (Py_TYPE(self)->tp_mro != nullptr) {
+        PyObject* valid = PyObject_GetAttr(as_object(self), valid_name);
+        if (valid == nullptr) return false;
+        const int truth = PyObject_IsTrue(valid);
+        Py_DECREF(valid);
+        if (truth <= 0) return truth == 0;
+    } else if (!IsRenderTextureValid(self->_raw)) {
+        return true;
+    }
     if (IsWindowReady()) UnloadRenderTexture(self->_raw);
     self->_raw = RenderTexture2D{};
     return true;
