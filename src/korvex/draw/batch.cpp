@@ -23,11 +23,11 @@
 
 #include "korvex/common/args.hpp"
 #include "korvex/common/convert.hpp"
+#include "korvex/common/entry.hpp"
 #include "korvex/window/call.hpp"
 
 namespace {
 
-using korvex::parse;
 using korvex::signature;
 
 // A sequence argument: exact lists and tuples as they are, anything else
@@ -208,31 +208,30 @@ void draw_discs(const Disc* discs, Py_ssize_t count, float radius) {
 
 // --- the functions ------------------------------------------------------------------------
 
-constexpr auto draw_rectangles_sig = signature("draw_rectangles", "rects", "colors");
-constexpr auto draw_pixels_sig = signature("draw_pixels", "points", "colors");
-constexpr auto draw_circles_sig = signature("draw_circles", "centers", "radius", "colors");
-
-template <const auto& sig, bool (*read)(PyObject*, Quad&)>
-PyObject* quad_batch(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject *sequence, *colors;
-    if (!parse(sig, args, nargs, kwnames, sequence, colors)) return nullptr;
+template <bool (*read)(PyObject*, Quad&)>
+PyObject* quad_batch(PyObject* sequence, PyObject* colors, const char* fn, const char* param) {
     Items items;
     Buffer<Quad> quads;
-    if (!items.open(sequence, sig.name, sig.params[0]) ||
-        !gather<Quad, read, finite_rect>(items, colors, sig.name, sig.params[0], quads))
+    if (!items.open(sequence, fn, param) || !gather<Quad, read, finite_rect>(items, colors, fn, param, quads))
         return nullptr;
     if (!IsWindowReady()) return korvex::raise_no_window("draw");
     draw_quads(quads.values, items.count);
     Py_RETURN_NONE;
 }
 
-PyObject* draw_circles(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject *sequence, *radius_arg, *colors;
-    if (!parse(draw_circles_sig, args, nargs, kwnames, sequence, radius_arg, colors)) return nullptr;
+PyObject* rectangles(PyObject* rects, PyObject* colors) {
+    return quad_batch<read_rect>(rects, colors, "draw_rectangles", "rects");
+}
+
+PyObject* pixels(PyObject* points, PyObject* colors) {
+    return quad_batch<read_pixel>(points, colors, "draw_pixels", "points");
+}
+
+PyObject* circles(PyObject* centers, PyObject* radius_arg, PyObject* colors) {
     float radius;
     Items items;
     Buffer<Disc> discs;
-    if (!korvex::Length::read(radius_arg, "radius", radius) || !items.open(sequence, "draw_circles", "centers") ||
+    if (!korvex::Length::read(radius_arg, "radius", radius) || !items.open(centers, "draw_circles", "centers") ||
         !gather<Disc, read_center, finite_center>(items, colors, "draw_circles", "centers", discs))
         return nullptr;
     if (!IsWindowReady()) return korvex::raise_no_window("draw");
@@ -245,21 +244,22 @@ PyObject* draw_circles(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObj
     "otherwise). Every item is checked before anything is drawn: a bad one raises the parser's error, or " \
     "ValueError when it holds a NaN or infinity. RuntimeError when no raylib window is open."
 
-auto functions = korvex::terminated<PyMethodDef>(
-    korvex::fastcall_method<draw_rectangles_sig,
-                            "Draws a filled rectangle for each rect-like of rects; returns None.\n\n"
-                            "The same pixels as draw_rectangle_rec for each in turn, in one call. "
-                            KORVEX_BATCH_COLORS>(quad_batch<draw_rectangles_sig, read_rect>),
-    korvex::fastcall_method<draw_circles_sig,
-                            "Draws a filled circle of one radius at each vector2-like of centers.\n\n"
-                            "The same pixels as draw_circle_v for each in turn, in one call; returns None. "
-                            KORVEX_BATCH_COLORS>(draw_circles),
-    korvex::fastcall_method<draw_pixels_sig,
-                            "Draws one pixel at each vector2-like of points; returns None.\n\n"
-                            "The same pixels as draw_pixel_v for each in turn, in one call. "
-                            KORVEX_BATCH_COLORS>(quad_batch<draw_pixels_sig, read_pixel>));
+constexpr auto draw_rectangles = korvex::function(
+    signature("draw_rectangles", "rects", "colors"), rectangles,
+    "Draws a filled rectangle for each rect-like of rects; returns None.\n\n"
+    "The same pixels as draw_rectangle_rec for each in turn, in one call. " KORVEX_BATCH_COLORS);
+constexpr auto draw_circles = korvex::function(
+    signature("draw_circles", "centers", "radius", "colors"), circles,
+    "Draws a filled circle of one radius at each vector2-like of centers.\n\n"
+    "The same pixels as draw_circle_v for each in turn, in one call; returns None. " KORVEX_BATCH_COLORS);
+constexpr auto draw_pixels = korvex::function(
+    signature("draw_pixels", "points", "colors"), pixels,
+    "Draws one pixel at each vector2-like of points; returns None.\n\n"
+    "The same pixels as draw_pixel_v for each in turn, in one call. " KORVEX_BATCH_COLORS);
 
 #undef KORVEX_BATCH_COLORS
+
+auto functions = korvex::method_table<draw_rectangles, draw_circles, draw_pixels>();
 
 }  // namespace
 
