@@ -1,7 +1,6 @@
 """The particle demo (examples/particles.py), run small: the picture it writes,
 its determinism, and how it refuses bad options."""
 
-import ctypes
 import os
 import subprocess
 import sys
@@ -9,33 +8,33 @@ from pathlib import Path
 
 import pytest
 
+from korvex.color.color import Color
+from korvex.image.image import get_image_color, load_image_from_texture
+from korvex.texture.texture import Texture
+
 DEMO = Path(__file__).resolve().parent.parent / "examples" / "particles.py"
-BACKGROUND = (10, 12, 24)
+BACKGROUND = Color(10, 12, 24)
 SIZE = (640, 480)
 
-sys.path.insert(0, str(DEMO.parent))
-from drawing import Image  # noqa: E402  (raylib's Image record, as the demo binds it)
 
-PIXELFORMAT_UNCOMPRESSED_R8G8B8 = 4
+class Picture:
+    """A PNG read back through korvex: loaded as a texture, then into an Image."""
+
+    def __init__(self, path):
+        texture = Texture.load(str(path))
+        try:
+            self.image = load_image_from_texture(texture)
+        finally:
+            texture.unload()
+        self.width, self.height = self.image.width, self.image.height
+
+    def __getitem__(self, xy):
+        return get_image_color(self.image, *xy)
 
 
 @pytest.fixture(scope="module")
-def read_png(raylib):
-    """read_png(path) gives (width, height, RGB bytes) of a PNG, decoded by raylib."""
-    raylib.LoadImage.restype = Image
-    raylib.LoadImage.argtypes = [ctypes.c_char_p]
-    raylib.UnloadImage.argtypes = [Image]
-    return lambda path: decode_png(raylib, path)
-
-
-def decode_png(raylib, path):
-    image = raylib.LoadImage(str(path).encode())
-    assert image.data, f"raylib could not read {path}"
-    try:
-        assert image.format == PIXELFORMAT_UNCOMPRESSED_R8G8B8
-        return image.width, image.height, ctypes.string_at(image.data, image.width * image.height * 3)
-    finally:
-        raylib.UnloadImage(image)
+def read_png(window):
+    return Picture
 
 
 def run_demo(*options, env=None):
@@ -70,12 +69,13 @@ def two_runs(tmp_path_factory):
 
 def test_writes_the_asked_size_with_a_scene_on_it(two_runs, read_png):
     run, png = two_runs[0]
-    width, height, pixels = read_png(png)
-    assert (width, height) == SIZE
-    background = bytes(BACKGROUND)
-    drawn = sum(pixels[i : i + 3] != background for i in range(0, len(pixels), 3))
-    # the obstacles alone cover about a tenth of the picture
-    assert drawn > width * height // 20
+    picture = read_png(png)
+    assert (picture.width, picture.height) == SIZE
+    drawn = sum(picture[x, y] != BACKGROUND for y in range(0, SIZE[1], 2) for x in range(0, SIZE[0], 2))
+    # the obstacles alone cover about a tenth of the picture (counted on every fourth pixel)
+    assert drawn > SIZE[0] * SIZE[1] // 80
+    # opaque everywhere: translucent shapes blend over the picture without thinning it
+    assert all(picture[x, y].a == 255 for y in range(0, SIZE[1], 7) for x in range(0, SIZE[0], 7))
     assert run.stdout.splitlines()[-1].split() == ["picture:", str(png)]
 
 
@@ -84,34 +84,35 @@ def test_picture_is_the_right_way_up(two_runs, read_png):
     # left is a wide one outlined in Plum, the one at the bottom left a tall
     # one: its top edge is a long Plum line only where the picture was
     # turned right way up before export.
-    width, height, pixels = read_png(two_runs[0][1])
-    plum = bytes((221, 160, 221))
+    picture = read_png(two_runs[0][1])
+    plum = Color(221, 160, 221)
 
     def plum_pixels(y):
-        return sum(pixels[(y * width + x) * 3 : (y * width + x) * 3 + 3] == plum for x in range(30, 100))
+        return sum(picture[x, y] == plum for x in range(30, 100))
 
     assert plum_pixels(57) > 40
-    assert plum_pixels(height - 1 - 57) < 10
+    assert plum_pixels(picture.height - 1 - 57) < 10
 
 
 def test_summary_reports_the_run(two_runs):
     report = summary(two_runs[0][0])
     assert report["frames"] == "6" and report["particles"] == "300"
-    assert report["simulation"].endswith(" ms per frame") and report["drawing"].endswith(" ms per frame")
+    for timing in ("simulation", "draw calls", "GPU flush"):
+        assert report[timing].endswith(" ms per frame")
     assert int(report["wall bounces"]) >= 0 and int(report["obstacle hits"]) >= 0
     progress = [line for line in two_runs[0][0].stdout.splitlines() if line.startswith("frame ")]
     assert progress[-1].startswith("frame 6 of 6, ") and progress[-1].endswith(" fps")
 
 
-def test_one_seed_gives_one_picture_and_one_simulation(two_runs, tmp_path, read_png):
+def test_one_seed_gives_one_picture_and_one_simulation(two_runs, tmp_path):
     (first, first_png), (second, second_png) = two_runs
     assert first_png.read_bytes() == second_png.read_bytes()
-    timing = ("simulation", "drawing", "picture")
+    timing = ("simulation", "draw calls", "GPU flush", "picture")
     same = {k: v for k, v in summary(first).items() if k not in timing}
     assert same == {k: v for k, v in summary(second).items() if k not in timing}
 
     other = small_run(tmp_path / "other.png", seed=6)
-    assert read_png(tmp_path / "other.png")[2] != read_png(first_png)[2]
+    assert (tmp_path / "other.png").read_bytes() != first_png.read_bytes()
     assert summary(other)["obstacle hits"] != summary(first)["obstacle hits"] or (
         summary(other)["wall bounces"] != summary(first)["wall bounces"]
     )
@@ -155,3 +156,16 @@ def test_without_a_display_it_says_so_instead_of_crashing(tmp_path):
     no_window = "particles.py: raylib could not open a window (no display? run it through `make demo`)"
     assert run.stderr.splitlines()[-1] == no_window
     assert not (tmp_path / "scene.png").exists()
+
+
+def test_draws_through_korvex_alone(tmp_path):
+    """No ctypes: the window, the drawing and the readback are korvex's."""
+    code = (
+        "import atexit, runpy, sys\n"
+        "atexit.register(lambda: print('ctypes loaded:', 'ctypes' in sys.modules))\n"
+        f"sys.argv = ['particles.py', '--particles', '20', '--frames', '2', '--out', {str(tmp_path / 'p.png')!r}]\n"
+        f"runpy.run_path({str(DEMO)!r}, run_name='__main__')\n"
+    )
+    run = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
+    assert run.returncode == 0, run.stderr
+    assert run.stdout.splitlines()[-1] == "ctypes loaded: False"
