@@ -9,27 +9,11 @@ from pathlib import Path
 import pytest
 
 from korvex.color.color import Color
-from korvex.image.image import get_image_color, load_image_from_texture
-from korvex.texture.texture import Texture
+from readback import Picture, summary
 
 DEMO = Path(__file__).resolve().parent.parent / "examples" / "particles.py"
 BACKGROUND = Color(10, 12, 24)
 SIZE = (640, 480)
-
-
-class Picture:
-    """A PNG read back through korvex: loaded as a texture, then into an Image."""
-
-    def __init__(self, path):
-        texture = Texture.load(str(path))
-        try:
-            self.image = load_image_from_texture(texture)
-        finally:
-            texture.unload()
-        self.width, self.height = self.image.width, self.image.height
-
-    def __getitem__(self, xy):
-        return get_image_color(self.image, *xy)
 
 
 @pytest.fixture(scope="module")
@@ -52,13 +36,6 @@ def small_run(out, seed):
     run = run_demo("--particles", "300", "--frames", "6", "--seed", str(seed), "--size", size, "--out", str(out))
     assert run.returncode == 0, run.stderr
     return run
-
-
-def summary(run):
-    """The end summary as {label: value}."""
-    lines = run.stdout.splitlines()
-    start = next(i for i, line in enumerate(lines) if line.startswith("frames:"))
-    return {label: value.strip() for label, _, value in (line.partition(":") for line in lines[start:])}
 
 
 @pytest.fixture(scope="module")
@@ -95,7 +72,7 @@ def test_picture_is_the_right_way_up(two_runs, read_png):
 
 
 def test_summary_reports_the_run(two_runs):
-    report = summary(two_runs[0][0])
+    report = summary(two_runs[0][0].stdout)
     assert report["frames"] == "6" and report["particles"] == "300"
     for timing in ("simulation", "draw calls", "GPU flush"):
         assert report[timing].endswith(" ms per frame")
@@ -108,13 +85,13 @@ def test_one_seed_gives_one_picture_and_one_simulation(two_runs, tmp_path):
     (first, first_png), (second, second_png) = two_runs
     assert first_png.read_bytes() == second_png.read_bytes()
     timing = ("simulation", "draw calls", "GPU flush", "picture")
-    same = {k: v for k, v in summary(first).items() if k not in timing}
-    assert same == {k: v for k, v in summary(second).items() if k not in timing}
+    same = {k: v for k, v in summary(first.stdout).items() if k not in timing}
+    assert same == {k: v for k, v in summary(second.stdout).items() if k not in timing}
 
     other = small_run(tmp_path / "other.png", seed=6)
     assert (tmp_path / "other.png").read_bytes() != first_png.read_bytes()
-    assert summary(other)["obstacle hits"] != summary(first)["obstacle hits"] or (
-        summary(other)["wall bounces"] != summary(first)["wall bounces"]
+    assert summary(other.stdout)["obstacle hits"] != summary(first.stdout)["obstacle hits"] or (
+        summary(other.stdout)["wall bounces"] != summary(first.stdout)["wall bounces"]
     )
 
 
