@@ -116,20 +116,24 @@ test: test-release test-debug test-asan
 test-release: build
 	$(call run_pytest,$(BUILD_DIR),,$(PYTHON))
 
-## Benchmark against pygame, PyGLM and complex (bench/run.py): prints the
-## Markdown table and writes $(BENCH_OUT)/results.md, .json and .png.  The
-## release test run also runs its --quick smoke (tests/test_bench.py).
+## Benchmark against pygame, PyGLM and complex, and the drawing rows against
+## raylib through ctypes and pygame.draw (bench/run.py), under Xvfb with a
+## hidden raylib window: prints the Markdown table and writes
+## $(BENCH_OUT)/results.md, .json and .png.  The release test run also runs
+## its --quick smoke (tests/test_bench.py).
 bench: build
-	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python \
-	    $(PYTHON) $(CURDIR)/bench/run.py --out $(abspath $(BENCH_OUT)) $(BENCH_ARGS)
+	mkdir -p -m 700 $(BUILD_DIR)/xdg-runtime
+	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python XDG_RUNTIME_DIR=$(abspath $(BUILD_DIR))/xdg-runtime \
+	    $(XVFB) $(PYTHON) $(CURDIR)/bench/run.py --out $(abspath $(BENCH_OUT)) $(BENCH_ARGS)
 
 ## Where the time of each benchmark row goes (bench/instructions.py):
 ## callgrind instructions per operation, korvex's own share, and the ratio
 ## korvex would reach with its own code at zero cost; writes
 ## $(BENCH_OUT)/profile.md and .json.  BENCH_ARGS="--only REGEX" narrows it.
 bench-profile: build
-	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python \
-	    $(PYTHON) $(CURDIR)/bench/instructions.py --out $(abspath $(BENCH_OUT)) $(BENCH_ARGS)
+	mkdir -p -m 700 $(BUILD_DIR)/xdg-runtime
+	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python XDG_RUNTIME_DIR=$(abspath $(BUILD_DIR))/xdg-runtime \
+	    $(XVFB) $(PYTHON) $(CURDIR)/bench/instructions.py --out $(abspath $(BENCH_OUT)) $(BENCH_ARGS)
 
 ## Run the test suite against an existing build without rebuilding.
 test-only:

@@ -5,9 +5,13 @@ by the code that runs them, counted by callgrind.
 
 Every variant of every operation (bench/operations.py) runs once, as the
 benchmark samples it, in one interpreter under callgrind.  Collection is on
-only inside one call through ctypes (libffi's ffi_call) that wraps the sample,
-and callgrind dumps the counts after each such call, so every dump holds one
-variant's loop and nothing else; an empty statement's dump is subtracted.
+only inside one call of the C library's qsort (glibc's qsort_r, which qsort
+enters) on two items, whose one comparison is a ctypes callback that runs the
+sample; callgrind dumps the counts after each such call, so every dump holds
+one variant's loop and nothing else; an empty statement's dump is subtracted.
+(Not ffi_call: the ctypes peers of the drawing rows call it themselves.)  A
+statement that draws thousands of shapes runs loops // its weight loops, and
+a batch row's counts are per item.
 Each dump's own-instruction counts are summed by the shared object that ran
 them: korvex's extension modules, the peer's (pygame, PyGLM), or the rest
 (the interpreter, libc, libm).
@@ -47,38 +51,62 @@ OWN_CODE = {"korvex": "/korvex/", "pygame": "/pygame/", "PyGLM": "glm"}
 
 
 def run_child(only: str, loops: int, manifest: Path) -> None:
-    """Inside valgrind: sample each variant once through ffi_call; list them in order."""
+    """Inside valgrind: sample each variant once inside qsort; list them in order."""
     import ctypes
     import gc
 
-    import libraries
-    from operations import OPERATIONS
+    import ctypes.util
 
+    import drawing
+    import libraries
+    from operations import DRAWING, OPERATIONS
+
+    if any(op.group == DRAWING and re.search(only, op.label) for op in OPERATIONS):
+        drawing.enable()
     libs = libraries.load()
     names = {lib.key: lib.name for lib in libs.values()}
-    callback_type = ctypes.CFUNCTYPE(None)
+    libc = ctypes.CDLL(ctypes.util.find_library("c"))
+    compare_type = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+    pair = (ctypes.c_int * 2)(0, 1)
     order = []
+    baselines = set()
 
-    def measured(label: str, key: str, stmt: str) -> None:
+    def measured(label: str, key: str, stmt: str, loops: int, items: int = 1) -> None:
         sample = compile_variant(stmt, libs[key].make_namespace)
         sample(loops)  # warm up: the interpreter specialises the loop's instructions
+        drawing.settle()  # the warm-up's shapes go to the GPU now, not inside the count
+        runs = []
 
-        def run() -> None:
-            sample(loops)
+        def compare(a, b) -> int:
+            if not runs:  # qsort compares two items once; run the sample only once anyway
+                runs.append(sample(loops))
+            return 0
 
-        callback_type(run)()  # the only ffi_call: collected, then dumped
-        order.append((label, names[key]))
+        libc.qsort(pair, 2, ctypes.sizeof(ctypes.c_int), compare_type(compare))  # collected, then dumped
+        order.append((label, names[key], loops, items))
+
+    def measured_with_baseline(label: str, key: str, stmt: str, loops: int, items: int = 1) -> None:
+        if (key, loops) not in baselines:  # the empty statement, at the same loop count
+            baselines.add((key, loops))
+            measured("", key, EMPTY, loops)
+        measured(label, key, stmt, loops, items)
 
     gc.disable()
-    for key in libs:
-        measured("", key, EMPTY)
     for operation in OPERATIONS:
         if not re.search(only, operation.label):
             continue
         for key, stmt in operation.statements.items():
             if key in libs and libs[key].has_operands(stmt):
-                measured(operation.label, key, stmt)
+                # a statement that draws thousands of shapes runs fewer loops
+                measured_with_baseline(operation.label, key, stmt, max(1, loops // operation.weight), operation.items)
     manifest.write_text(json.dumps({"loops": loops, "order": order}))
+
+
+def ours(dump: Path) -> bool:
+    """Whether a dump holds a sample: collection also turns on (and a dump
+    follows) wherever the GL driver calls qsort for itself, for example when
+    it compiles a shader; those dumps do not pass through ctypes' callback."""
+    return "closure_fcn" in dump.read_text()
 
 
 def own_instructions(dump: Path) -> dict[str, int]:
@@ -113,8 +141,8 @@ def profile(only: str, loops: int, out_dir: Path) -> dict:
         scratch_path = Path(scratch)
         manifest = scratch_path / "manifest.json"
         command = [
-            "valgrind", "--tool=callgrind", "--collect-atstart=no", "--toggle-collect=ffi_call",
-            "--dump-after=ffi_call", "--dump-instr=no", "--compress-strings=no", "--compress-pos=no",
+            "valgrind", "--tool=callgrind", "--collect-atstart=no", "--toggle-collect=qsort_r",
+            "--dump-after=qsort_r", "--dump-instr=no", "--compress-strings=no", "--compress-pos=no",
             f"--callgrind-out-file={scratch_path / 'cg.out'}",
             sys.executable, str(Path(__file__).resolve()), "--child", "--only", only, "--loops", str(loops),
             "--manifest", str(manifest),
@@ -127,18 +155,21 @@ def profile(only: str, loops: int, out_dir: Path) -> dict:
         if run.returncode != 0 or not manifest.exists():
             raise SystemExit(f"callgrind run failed (exit {run.returncode}):\n{run.stderr[-3000:]}")
         listed = json.loads(manifest.read_text())
-        dumps = sorted(scratch_path.glob("cg.out.*"), key=lambda p: int(p.name.rsplit(".", 1)[1]))
+        dumps = [dump for dump in sorted(scratch_path.glob("cg.out.*"), key=lambda p: int(p.name.rsplit(".", 1)[1]))
+                 if ours(dump)]
         if len(dumps) != len(listed["order"]):
             raise SystemExit(f"{len(dumps)} callgrind dumps for {len(listed['order'])} samples")
-        statements = listed["loops"] * UNROLL
-        counted = [classify(own_instructions(dump), library) for dump, (_, library) in zip(dumps, listed["order"])]
+        counted = [classify(own_instructions(dump), library)
+                   for dump, (_, library, _, _) in zip(dumps, listed["order"])]
 
-    empty = {library: counts for (label, library), counts in zip(listed["order"], counted) if label == ""}
+    empty = {(library, loops): counts
+             for (label, library, loops, _), counts in zip(listed["order"], counted) if label == ""}
     rows: dict[str, dict] = {}
-    for (label, library), (total, own) in zip(listed["order"], counted):
+    for (label, library, loops, items), (total, own) in zip(listed["order"], counted):
         if label == "":
             continue
-        base_total, base_own = empty.get(library, empty["korvex"])
+        base_total, base_own = empty[library, loops]
+        statements = loops * UNROLL * items
         rows.setdefault(label, {})[library] = {
             "total": (total - base_total) / statements,
             "own": (own - base_own) / statements if library in OWN_CODE else None,
@@ -163,7 +194,8 @@ def markdown(result: dict) -> str:
     out = [
         "# Where the time goes: instructions per operation (callgrind)",
         "",
-        f"{len(result['rows'])} operations, {result['loops']} unrolled loops each, one interpreter under callgrind. "
+        f"{len(result['rows'])} operations, {result['loops']} unrolled loops each (the batches and the demo frame "
+        "fewer), one interpreter under callgrind; the batch rows per item. "
         "korvex: all instructions per operation (own: in korvex's modules). Ratio: korvex's instructions / the "
         "fastest peer's. Floor: the ratio with korvex's own code at zero cost.",
         "",

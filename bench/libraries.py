@@ -15,6 +15,7 @@ import warnings
 from dataclasses import dataclass
 from typing import Callable
 
+import drawing
 
 
 def import_pyglm():
@@ -51,6 +52,7 @@ class Library:
 
 
 def _korvex() -> Library:
+    """korvex; with the drawing rows enabled, korvex.draw's functions too."""
     from korvex.color.color import Color
     from korvex.colors.colors import colors
     from korvex.rect.rect import Rect
@@ -79,6 +81,9 @@ def _korvex() -> Library:
                 parse_rect=consumer.parser_rect_like,
                 parse_color=consumer.parser_color_like,
             )
+        if drawing.enabled:
+            drawing.settle()
+            ns.update(drawing.korvex_names())
         return ns
 
     return Library("k", "korvex", "build", make)
@@ -96,6 +101,7 @@ def _pygame() -> Library:
             r=pygame.Rect(10, 20, 30, 40), r2=pygame.Rect(25, 35, 30, 40),
             p=Vector2(15.5, 25.5),
             c=pygame.Color(10, 20, 30, 40), c2=pygame.Color(200, 100, 50, 255),
+            **(drawing.pygame_names() if drawing.enabled else {}),
         )
 
     return Library("p", "pygame", pygame.version.ver, make)
@@ -156,13 +162,30 @@ def _python() -> Library:
     return Library("y", "Python", "builtin", make)
 
 
+def _ctypes(built_once: bool) -> Library:
+    """raylib through ctypes (bench/ctypes_raylib.py), for the drawing rows:
+    the parser capsules make the structures at every call, or (built_once)
+    they were made beforehand, which is raylib's own cost."""
+    import ctypes_raylib
+
+    def make() -> dict:
+        if not drawing.enabled:
+            return {}
+        drawing.settle()
+        return dict(drawing.ctypes_names(built_once))
+
+    key, name = ("w", "raylib's own") if built_once else ("x", "ctypes")
+    return Library(key, name, "builtin", make)
+
+
 def load() -> dict[str, Library]:
     """Every library that imports here, keyed by its letter."""
     libraries = {}
-    for factory in (_korvex, _pygame, _pyglm, _complex, _python):
+    factories = (_korvex, _pygame, _pyglm, _complex, _python, lambda: _ctypes(False), lambda: _ctypes(True))
+    for factory in factories:
         try:
             library = factory()
-        except ImportError:
+        except (ImportError, OSError):  # OSError: no raylib for ctypes
             if factory is _korvex:
                 raise
             continue

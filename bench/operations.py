@@ -2,9 +2,12 @@
 
 op(group, label, statement, libraries, **per_library) declares one row: the
 statement runs for each library letter listed (k korvex, p pygame, g PyGLM,
-c complex, y plain Python), and a keyword argument with a library's letter
+c complex, y plain Python, x raylib through ctypes, w the same with its
+structures built beforehand), and a keyword argument with a library's letter
 replaces the statement for that library, where its idiom differs.  The
-operands (a, b, r, c, ...) come from bench/libraries.py.
+operands (a, b, r, c, ...) come from bench/libraries.py and, for the drawing
+rows, bench/drawing.py.  A row whose statement handles `items` things (a
+batch) is timed per thing.
 """
 
 from __future__ import annotations
@@ -18,16 +21,23 @@ class Operation:
     label: str
     statements: dict[str, str]
     note: str = ""  # why a peer's figure is a floor the row cannot reach
+    items: int = 1  # things one statement handles; the row's time is per thing
+    work: int = 0  # how many plain operations one statement weighs (default: items), for the profile's loops
+
+    @property
+    def weight(self) -> int:
+        return self.work or self.items
 
 
 OPERATIONS: list[Operation] = []
 
 
-def op(group: str, label: str, stmt: str, libs: str, note: str = "", **override: str) -> None:
+def op(group: str, label: str, stmt: str, libs: str, note: str = "", items: int = 1, work: int = 0,
+       **override: str) -> None:
     unknown = set(override) - set(libs)
     if unknown:
         raise ValueError(f"{label}: statements for libraries not listed: {unknown}")
-    OPERATIONS.append(Operation(group, label, {k: override.get(k, stmt) for k in libs}, note))
+    OPERATIONS.append(Operation(group, label, {k: override.get(k, stmt) for k in libs}, note, items, work))
 
 
 # Notes on rows where the peer does less work than korvex's contract asks.
@@ -233,3 +243,27 @@ op(PS, "parse rect-like Rect", "parse_rect(r)", "ky")
 op(PS, "parse rect-like tuple", "parse_rect((10.0, 20.0, 30.0, 40.0))", "ky")
 op(PS, "parse color-like Color", "parse_color(c)", "ky")
 op(PS, "parse color-like tuple", "parse_color((10, 20, 30))", "ky")
+
+DRAWING = "Drawing"
+FLOOR = "raylib's own cost: the ctypes call with its structures built beforehand, which no caller of it can pass"
+PER_ITEM = "for i_, f_ in zip({}, fills): {}"
+op(DRAWING, "draw_rectangle_rec(Rect, Color)", "draw_rectangle_rec(r, c)", "kpxw", note=FLOOR,
+   p="draw_rect(surface, c, r)", x="DrawRectangleRec(rect_struct(r), color_struct(c))", w="DrawRectangleRec(r, c)")
+op(DRAWING, "draw_pixel_v(Vector2, Color)", "draw_pixel_v(p, c)", "kpxw", note=FLOOR,
+   p="surface.set_at((15, 25), c)", x="DrawPixelV(vector2_struct(p), color_struct(c))", w="DrawPixelV(p, c)")
+op(DRAWING, "draw_circle_v(Vector2, r, Color)", "draw_circle_v(p, 3.0, c)", "kpxw", note=FLOOR,
+   p="draw_circle(surface, c, p, 3.0)", x="DrawCircleV(vector2_struct(p), 3.0, color_struct(c))",
+   w="DrawCircleV(p, 3.0, c)")
+op(DRAWING, "draw_rectangles(3,000 Rect, Color), per item", "draw_rectangles(rects, fills)", "kpxw", note=FLOOR,
+   items=3000, p=PER_ITEM.format("rects", "draw_rect(surface, f_, i_)"),
+   x=PER_ITEM.format("rects", "DrawRectangleRec(rect_struct(i_), color_struct(f_))"),
+   w=PER_ITEM.format("rects", "DrawRectangleRec(i_, f_)"))
+op(DRAWING, "draw_circles(300 Vector2, r, Color), per item", "draw_circles(centres, 3.0, centre_fills)", "kpxw",
+   note=FLOOR, items=300, p=PER_ITEM.format("centres", "draw_circle(surface, f_, i_, 3.0)"),
+   x=PER_ITEM.format("centres", "DrawCircleV(vector2_struct(i_), 3.0, color_struct(f_))"),
+   w=PER_ITEM.format("centres", "DrawCircleV(i_, 3.0, f_)"))
+op(DRAWING, "draw_pixels(3,000 Vector2, Color), per item", "draw_pixels(points, fills)", "kpxw", note=FLOOR,
+   items=3000, p=PER_ITEM.format("points", "surface.set_at(i_, f_)"),
+   x=PER_ITEM.format("points", "DrawPixelV(vector2_struct(i_), color_struct(f_))"),
+   w=PER_ITEM.format("points", "DrawPixelV(i_, f_)"))
+op(DRAWING, "particle demo frame, 3,000 particles: draw calls", "paint()", "kx", work=3000)

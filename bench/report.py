@@ -7,7 +7,9 @@ import json
 import statistics
 from pathlib import Path
 
-PEER_COLOURS = {"pygame": "#d62728", "PyGLM": "#1f77b4", "complex": "#2ca02c", "Python": "#9467bd"}
+PEER_COLOURS = {"pygame": "#d62728", "PyGLM": "#1f77b4", "complex": "#2ca02c", "Python": "#9467bd",
+                "ctypes": "#8c564b", "raylib's own": "#e377c2"}
+DRAWING_GROUP = "Drawing"
 
 
 def summarise(rows: list[dict]) -> dict:
@@ -67,6 +69,7 @@ def markdown(results: dict) -> str:
         ratios = ["" if row[key] is None else f"{row[key]:.2f}" for key in ("ratio", "ratio_median")]
         out.append(f"| {row['group']} | `{row['label']}` | " + " | ".join(cells)
                    + f" | {row['fastest_peer'] or ''} | " + " | ".join(ratios) + f" | {row['note']} |")
+    out += drawing_table(results["operations"])
     if results["game"]:
         peers = [name for name in results["game"][0]["fps"] if name != "korvex"]
         out += ["", "## Game-like loop (frames/s, median of rounds)", "",
@@ -91,6 +94,33 @@ def markdown(results: dict) -> str:
         out.append(f"| tracemalloc, list of {memory['count']:,} Vector2, per element | {traced['korvex']:.1f} | "
                    + " | ".join(f"{traced[name]:.1f}" if name in traced else "" for name in peers) + " |")
     return "\n".join(out) + "\n"
+
+
+def drawing_ratios(row: dict) -> dict[str, float]:
+    """korvex's best time over each peer's best, for one row."""
+    timings = row["timings"]
+    return {name: timings["korvex"]["best"] / cell["best"] for name, cell in timings.items() if name != "korvex"}
+
+
+def drawing_table(rows: list[dict]) -> list[str]:
+    """The drawing rows again, as korvex's ratio to every peer (below 1: korvex faster)."""
+    drawn = [row for row in rows if row["group"] == DRAWING_GROUP]
+    if not drawn:
+        return []
+    peers = [name for name in ("ctypes", "raylib's own", "pygame") if any(name in row["timings"] for row in drawn)]
+    out = ["", "## Drawing: korvex against each peer", "",
+           "ctypes: raylib's function through ctypes, its structures made by the parser capsules at every call "
+           "(the path a Python program takes without a native drawing module); raylib's own: the same call with "
+           "structures built beforehand, the floor for any caller of that function; pygame: `pygame.draw` (and "
+           "`Surface.set_at`) on a Surface. raylib's vertex batch is flushed between samples, untimed; pygame's "
+           "time includes its pixels. korvex's best time / the peer's best.", "",
+           "| operation | korvex ns | " + " | ".join(f"/ {name}" for name in peers) + " |",
+           "|---|---:|" + "---:|" * len(peers)]
+    for row in drawn:
+        ratios = drawing_ratios(row)
+        out.append(f"| `{row['label']}` | {row['timings']['korvex']['best']:.1f} | "
+                   + " | ".join(f"{ratios[name]:.3f}" if name in ratios else "" for name in peers) + " |")
+    return out
 
 
 def chart(results: dict, path: Path) -> None:

@@ -20,11 +20,12 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
+import drawing  # noqa: E402
 import game  # noqa: E402
 import libraries  # noqa: E402
 import memory  # noqa: E402
 import report  # noqa: E402
-from operations import OPERATIONS  # noqa: E402
+from operations import DRAWING, OPERATIONS  # noqa: E402
 from timing import compile_variant, time_interleaved  # noqa: E402
 
 
@@ -42,6 +43,8 @@ def machine() -> str:
 
 def measure_operations(libs: dict, only: str, rounds: int, target: float, log) -> list[dict]:
     selected, variants = [], []
+    if any(op.group == DRAWING and re.search(only, op.label) for op in OPERATIONS):
+        drawing.enable()
     for operation in OPERATIONS:
         if not re.search(only, operation.label):
             continue
@@ -56,7 +59,9 @@ def measure_operations(libs: dict, only: str, rounds: int, target: float, log) -
     timings = time_interleaved(variants, rounds, target, progress=lambda text: log(f"operations: {text}"))
     rows = []
     for operation, per_lib in zip(selected, timings):
-        cells = {name: {"median": t.median, "best": t.best, "loops": t.loops} for name, t in per_lib.items()}
+        per = operation.items
+        cells = {name: {"median": t.median / per, "best": t.best / per, "loops": t.loops}
+                 for name, t in per_lib.items()}
         peers = [name for name in cells if name != "korvex"]
         fastest = min(peers, key=lambda name: cells[name]["best"]) if peers else None
         ratio = ratio_median = spread = None
