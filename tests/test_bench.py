@@ -17,7 +17,8 @@ import game  # noqa: E402
 import report  # noqa: E402
 import run  # noqa: E402
 import instructions  # noqa: E402
-from operations import OPERATIONS, op  # noqa: E402
+from libraries import Library  # noqa: E402
+from operations import DRAWING, OPERATIONS, Operation, op  # noqa: E402
 from timing import UNROLL, compile_variant  # noqa: E402
 
 # The peers and matplotlib are release builds: absent from the debug
@@ -43,6 +44,11 @@ def test_quick_run_writes_table_json_and_chart(tmp_path):
     assert results["summary"]["with_peer"] >= 60
     for row in rows:
         assert f"`{row['label']}`" in markdown
+    drawn = [row for row in rows if row["group"] == DRAWING]
+    assert {name for row in drawn[:-1] for name in row["timings"]} == {"korvex", "pygame", "ctypes", "raylib's own"}
+    assert set(drawn[-1]["timings"]) == {"korvex", "ctypes"}  # the demo's frame
+    against_each_peer = markdown.split("## Drawing: korvex against each peer")[1].split("\n## ")[0]
+    assert against_each_peer.count("\n| `") == len(drawn)
     assert [loop["particles"] for loop in results["game"]] == [200, 1000]
     assert set(results["game"][0]["fps"]) == {"korvex", "pygame", "PyGLM", "complex"}
     assert results["memory"]["sizes"]["Vector2"]["korvex"] == 32
@@ -125,3 +131,44 @@ def test_paired_spread_pairs_samples_of_the_same_round():
     peer = [10.0, 40.0, 30.0, 20.0, 50.0]  # the same values, another order
     assert run.paired_spread(korvex, peer) == pytest.approx([0.75, 1.5])
     assert run.paired_spread([3.0], [2.0]) == [1.5, 1.5]
+
+
+def test_batch_rows_are_timed_per_item(monkeypatch):
+    """A row whose statement handles `items` things reports the time of one:
+    summing a thousand ones, timed per item, is far below one sum()."""
+    library = Library("k", "korvex", "build", lambda: {"ones": [1] * 1000})
+    monkeypatch.setattr(run, "OPERATIONS", [Operation("G", "per item", {"k": "sum(ones)"}, items=1000),
+                                            Operation("G", "whole", {"k": "sum(ones)"})])
+    per_item, whole = run.measure_operations({"k": library}, "", 3, 0.0005, lambda text: None)
+    assert per_item["timings"]["korvex"]["best"] < whole["timings"]["korvex"]["best"] / 100
+
+
+@pytest.mark.parametrize("items, work, weight", [(1, 0, 1), (3000, 0, 3000), (1, 3000, 3000)])
+def test_profile_loops_shrink_by_the_weight_of_a_statement(items, work, weight):
+    assert Operation("G", "l", {"k": "pass"}, items=items, work=work).weight == weight
+
+
+def test_drawing_table_gives_korvex_against_every_peer():
+    rows = [
+        {"group": DRAWING, "label": "draw one", "timings": {"korvex": {"best": 50.0}, "ctypes": {"best": 1000.0},
+                                                            "raylib's own": {"best": 400.0}}},
+        {"group": DRAWING, "label": "frame", "timings": {"korvex": {"best": 2.0e6}, "ctypes": {"best": 1.0e7}}},
+        {"group": "Rect", "label": "r.x", "timings": {"korvex": {"best": 1.0}, "pygame": {"best": 2.0}}},
+    ]
+    table = report.drawing_table(rows)
+    assert table[-4:] == [
+        "| operation | korvex ns | / ctypes | / raylib's own |",
+        "|---|---:|---:|---:|",
+        "| `draw one` | 50.0 | 0.050 | 0.125 |",
+        "| `frame` | 2000000.0 | 0.200 |  |",
+    ]
+    assert report.drawing_table(rows[2:]) == []
+
+
+def test_profile_keeps_the_dumps_of_samples_only(tmp_path):
+    """The GL driver's own qsort calls dump too; a sample's dump is the one
+    that passed through ctypes' callback."""
+    sample, driver = tmp_path / "cg.out.1", tmp_path / "cg.out.2"
+    sample.write_text("ob=/x/_ctypes.so\nfn=closure_fcn.lto_priv.0\n10 5\n")
+    driver.write_text("ob=/x/libgallium.so\nfn=qsort_r\n10 5\n")
+    assert [instructions.ours(sample), instructions.ours(driver)] == [True, False]
