@@ -146,3 +146,40 @@ def test_draws_through_korvex_alone(tmp_path):
     run = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
     assert run.returncode == 0, run.stderr
     assert run.stdout.splitlines()[-1] == "ctypes loaded: False"
+
+
+# Paints the same scene, frame after frame, into two render textures: through
+# the demo's Painter (korvex.draw, batches) and through the painter that
+# makes raylib's calls one shape at a time (bench/demo_frame.py), then writes
+# both pictures.
+BOTH_PAINTERS = """
+import sys
+sys.path[:0] = [{examples!r}, {bench!r}]
+import korvex.window.window as window
+from korvex.canvas.canvas import RenderTexture
+import particles, demo_frame
+
+window.set_trace_log_level(window.LOG_WARNING)
+window.set_config_flags(window.FLAG_WINDOW_HIDDEN)
+window.init_window(64, 64, "two painters")
+scene = particles.Scene(640, 480, 400, seed=3)
+painters = [(particles.Painter(scene), RenderTexture(640, 480)), (demo_frame.CtypesPainter(scene), RenderTexture(640, 480))]
+for _ in range(30):
+    scene.step()
+    for painter, target in painters:
+        with target, particles.OpaqueBlending():
+            painter.draw()
+for (_, target), name in zip(painters, ("batched", "one_by_one")):
+    assert particles.export_png(target, {out!r} + "/" + name + ".png")
+    target.unload()
+window.close_window()
+print("flares at the end:", sum(1 for particle in scene.particles if particle.flare))
+"""
+
+
+def test_batched_picture_equals_the_one_by_one_picture(tmp_path):
+    code = BOTH_PAINTERS.format(examples=str(DEMO.parent), bench=str(DEMO.parent.parent / "bench"), out=str(tmp_path))
+    run = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
+    assert run.returncode == 0, run.stderr
+    assert int(run.stdout.split(":")[-1]) > 10  # flares drawn between bodies, in the batch
+    assert (tmp_path / "batched.png").read_bytes() == (tmp_path / "one_by_one.png").read_bytes()
