@@ -364,10 +364,6 @@ def run(options):
         window.close_window()
 
 
-# OpenGL's blend factors and equation, as raylib's rlgl names them.
-RL_ONE, RL_SRC_ALPHA, RL_ONE_MINUS_SRC_ALPHA, RL_FUNC_ADD = 1, 0x0302, 0x0303, 0x8006
-
-
 class OpaqueBlending:
     """A `with` block in which translucent shapes blend their colour over the
     target's but leave the target opaque. raylib's default blending treats
@@ -375,8 +371,9 @@ class OpaqueBlending:
     picture itself translucent where it falls (alpha' = a*a + alpha*(1-a))."""
 
     def __enter__(self):
-        window.set_blend_factors_separate(
-            RL_SRC_ALPHA, RL_ONE_MINUS_SRC_ALPHA, RL_ONE, RL_ONE_MINUS_SRC_ALPHA, RL_FUNC_ADD, RL_FUNC_ADD
+        w = window
+        w.set_blend_factors_separate(
+            w.RL_SRC_ALPHA, w.RL_ONE_MINUS_SRC_ALPHA, w.RL_ONE, w.RL_ONE_MINUS_SRC_ALPHA, w.RL_FUNC_ADD, w.RL_FUNC_ADD
         )
         window.begin_blend_mode(window.BLEND_CUSTOM_SEPARATE)
         return self
