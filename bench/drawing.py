@@ -47,12 +47,14 @@ def _open() -> bool:
         import ctypes_raylib
     except (ImportError, OSError):
         return False
-    window.set_trace_log_level(window.LOG_WARNING)
-    window.set_config_flags(window.FLAG_WINDOW_HIDDEN)
-    try:
-        window.init_window(WINDOW_SIDE, WINDOW_SIDE, "korvex bench")
-    except RuntimeError:
-        return False
+    opened = not window.is_window_ready()  # a window opened before is used, and left open
+    if opened:
+        window.set_trace_log_level(window.LOG_WARNING)
+        window.set_config_flags(window.FLAG_WINDOW_HIDDEN)
+        try:
+            window.init_window(WINDOW_SIDE, WINDOW_SIDE, "korvex bench")
+        except RuntimeError:
+            return False
     from korvex.canvas.canvas import RenderTexture
 
     rl = ctypes_raylib.rl
@@ -67,7 +69,8 @@ def _open() -> bool:
         rl.rlSetRenderBatchActive(None)  # flushes ours, then raylib's own batch is active again
         rl.rlUnloadRenderBatch(batch)
         target.unload()
-        window.close_window()
+        if opened:
+            window.close_window()
 
     atexit.register(close)
     return True

@@ -244,7 +244,7 @@ class Painter:
 
         rects, fills = [], []
         add_rect, add_fill = rects.append, fills.append
-        band_step, flare_size, flare_corner = self.band_step, self.flare_size, self.flare_corner
+        bands, band_step, flare_size, flare_corner = BANDS, self.band_step, self.flare_size, self.flare_corner
         for particle in scene.particles:
             band = int(particle.vel.length * band_step)
             if particle.flare:
@@ -252,7 +252,7 @@ class Painter:
                 add_rect(Rect(particle.pos - flare_corner, flare_size))
                 add_fill(self._colour(key, lambda: self._flare_colour(band, particle.flare_tint, particle.flare)))
             add_rect(particle.body)
-            add_fill(BANDS[band])
+            add_fill(bands[band])
         draw_rectangles(rects, fills)
 
 
