@@ -412,19 +412,24 @@ def simulate(options, target):
 
     if options.window:
         window.set_target_fps(60)
+    # The simulation and the draw calls are timed in CPU time of this thread,
+    # which other processes and the GPU driver's threads (Mesa's software
+    # renderer, under Xvfb) do not slow down; the flush in wall time: leaving
+    # blending and the render texture hands raylib's batch of shapes to the
+    # GPU, and entering them waits for what it still draws there of the last
+    # frame.
+    cpu, wall = time.thread_time, time.perf_counter
     while running():
-        started = time.perf_counter()
+        started = cpu()
         scene.step()
-        stepped = time.perf_counter()
+        stepped, entering = cpu(), wall()
         with target, OpaqueBlending():
+            entered, calling = wall(), cpu()
             painter.draw()
-            called = time.perf_counter()
-        # Leaving blending and the render texture hands raylib's batch of
-        # shapes to the GPU: the flush, apart from the calls that filled it.
-        flushed = time.perf_counter()
+            called, leaving = cpu(), wall()
         simulation_time += stepped - started
-        calls_time += called - stepped
-        flush_time += flushed - called
+        calls_time += called - calling
+        flush_time += (entered - entering) + (wall() - leaving)
         frame += 1
         if options.window:
             show(target, width, height)
