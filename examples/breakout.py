@@ -262,7 +262,7 @@ class Painter:
             # a lighter strip along the top of each brick
             draw_rectangles([(b.rect.x, b.rect.y, b.rect.w, 4) for b in game.bricks], faded(colors.White, 0.35))
         if game.sparks:
-            draw_circles([spark.pos for spark in game.sparks], 2.0,
+            draw_circles([spark.pos for spark in game.sparks], 3.0,
                          [faded(spark.colour, spark.life / SPARK_FRAMES) for spark in game.sparks])
         if game.trail:
             draw_circles(game.trail, BALL_RADIUS * 0.7, self.trail_colours[-len(game.trail):])
