@@ -375,7 +375,7 @@ class OpaqueBlending:
         w.set_blend_factors_separate(
             w.RL_SRC_ALPHA, w.RL_ONE_MINUS_SRC_ALPHA, w.RL_ONE, w.RL_ONE_MINUS_SRC_ALPHA, w.RL_FUNC_ADD, w.RL_FUNC_ADD
         )
-        window.begin_blend_mode(window.BLEND_CUSTOM_SEPARATE)
+        w.begin_blend_mode(w.BLEND_CUSTOM_SEPARATE)
         return self
 
     def __exit__(self, *exc_info):
