@@ -128,6 +128,14 @@ def own_instructions(dump: Path) -> dict[str, int]:
     return dict(totals)
 
 
+RAYLIB = "libraylib"
+
+
+def in_raylib(per_object: dict[str, int]) -> int:
+    """Instructions of one dump that raylib itself ran (the drawing rows' floor)."""
+    return sum(n for obj, n in per_object.items() if RAYLIB in obj)
+
+
 def classify(per_object: dict[str, int], library: str) -> tuple[int, int]:
     """(all instructions, the library's own) of one dump."""
     total = sum(per_object.values())
@@ -159,20 +167,22 @@ def profile(only: str, loops: int, out_dir: Path) -> dict:
                  if ours(dump)]
         if len(dumps) != len(listed["order"]):
             raise SystemExit(f"{len(dumps)} callgrind dumps for {len(listed['order'])} samples")
-        counted = [classify(own_instructions(dump), library)
-                   for dump, (_, library, _, _) in zip(dumps, listed["order"])]
+        per_object = [own_instructions(dump) for dump in dumps]
+        counted = [(*classify(counts, library), in_raylib(counts))
+                   for counts, (_, library, _, _) in zip(per_object, listed["order"])]
 
     empty = {(library, loops): counts
              for (label, library, loops, _), counts in zip(listed["order"], counted) if label == ""}
     rows: dict[str, dict] = {}
-    for (label, library, loops, items), (total, own) in zip(listed["order"], counted):
+    for (label, library, loops, items), (total, own, raylib) in zip(listed["order"], counted):
         if label == "":
             continue
-        base_total, base_own = empty[library, loops]
+        base_total, base_own, base_raylib = empty[library, loops]
         statements = loops * UNROLL * items
         rows.setdefault(label, {})[library] = {
             "total": (total - base_total) / statements,
             "own": (own - base_own) / statements if library in OWN_CODE else None,
+            "raylib": (raylib - base_raylib) / statements,
         }
     return {"loops": listed["loops"], "rows": [summarise_row(label, cells) for label, cells in rows.items()]}
 
@@ -196,8 +206,9 @@ def markdown(result: dict) -> str:
         "",
         f"{len(result['rows'])} operations, {result['loops']} unrolled loops each (the batches and the demo frame "
         "fewer), one interpreter under callgrind; the batch rows per item. "
-        "korvex: all instructions per operation (own: in korvex's modules). Ratio: korvex's instructions / the "
-        "fastest peer's. Floor: the ratio with korvex's own code at zero cost.",
+        "korvex: all instructions per operation (own: in korvex's modules; raylib: in raylib, for the drawing "
+        "rows). Ratio: korvex's instructions / the fastest peer's. Floor: the ratio with korvex's own code at "
+        "zero cost.",
         "",
     ]
     if ranked:
@@ -208,12 +219,15 @@ def markdown(result: dict) -> str:
             " of its instructions (median).**",
             "",
         ]
-    out += ["| operation | korvex | own | fastest peer | peer | ratio | floor |", "|---|---:|---:|---|---:|---:|---:|"]
+    out += ["| operation | korvex | own | raylib | fastest peer | peer | ratio | floor |",
+            "|---|---:|---:|---:|---|---:|---:|---:|"]
     for row in result["rows"]:
         korvex = row["cells"]["korvex"]
         peer = row["cells"].get(row["fastest_peer"]) if row["fastest_peer"] else None
+        in_raylib_cell = f"{korvex['raylib']:.0f}" if round(korvex.get("raylib", 0)) else ""
         out.append(
-            f"| `{row['label']}` | {korvex['total']:.0f} | {korvex['own']:.0f} | {row['fastest_peer'] or ''} | "
+            f"| `{row['label']}` | {korvex['total']:.0f} | {korvex['own']:.0f} | {in_raylib_cell} | "
+            f"{row['fastest_peer'] or ''} | "
             + (f"{peer['total']:.0f} | {row['ratio']:.2f} | {row['floor']:.2f} |" if peer else " |  |  |")
         )
     return "\n".join(out) + "\n"

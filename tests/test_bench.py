@@ -172,3 +172,14 @@ def test_profile_keeps_the_dumps_of_samples_only(tmp_path):
     sample.write_text("ob=/x/_ctypes.so\nfn=closure_fcn.lto_priv.0\n10 5\n")
     driver.write_text("ob=/x/libgallium.so\nfn=qsort_r\n10 5\n")
     assert [instructions.ours(sample), instructions.ours(driver)] == [True, False]
+
+
+def test_profile_table_shows_raylib_share_of_drawing_rows():
+    cells = {"korvex": {"total": 1129.4, "own": 69.0, "raylib": 1000.2}, "ctypes": {"total": 11000.0, "own": None}}
+    plain = {"korvex": {"total": 217.0, "own": 44.0, "raylib": 0.0}, "complex": {"total": 430.0, "own": None}}
+    result = {"loops": 20, "rows": [instructions.summarise_row("draw_rectangle_rec(Rect, Color)", cells),
+                                    instructions.summarise_row("Vector2()", plain)]}
+    lines = instructions.markdown(result).splitlines()
+    assert lines[-2:] == ["| `draw_rectangle_rec(Rect, Color)` | 1129 | 69 | 1000 | ctypes | 11000 | 0.10 | 0.10 |",
+                          "| `Vector2()` | 217 | 44 |  | complex | 430 | 0.50 | 0.40 |"]
+    assert instructions.in_raylib({"/usr/lib/libraylib.so.600": 900, "/x/korvex/draw/draw.so": 50}) == 900
