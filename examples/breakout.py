@@ -220,21 +220,29 @@ class Player:
     """Keyboard and mouse: the mouse takes the paddle when it moves, the keys
     when they are pressed."""
 
+    SETTLING = 10  # first frames, in which raylib only learns where the pointer is
+
     def __init__(self):
         self.mouse = False
+        self.pointer = None  # where the mouse was last frame
+        self.frames = 0
 
     def controls(self):
         left = window.is_key_down(window.KEY_LEFT) or window.is_key_down(window.KEY_A)
         right = window.is_key_down(window.KEY_RIGHT) or window.is_key_down(window.KEY_D)
+        pointer = window.get_mouse_position()
+        self.frames += 1
+        moved = self.frames > self.SETTLING and pointer != self.pointer
+        self.pointer = pointer
         if left or right:
             self.mouse = False
-        elif window.get_mouse_delta().length > 0:
+        elif moved:
             self.mouse = True
         clicked = window.is_mouse_button_pressed(window.MOUSE_BUTTON_LEFT)
         launch = window.is_key_pressed(window.KEY_SPACE) or clicked
         return Controls(
             left=left, right=right,
-            pointer_x=window.get_mouse_position().x if self.mouse else None,
+            pointer_x=pointer.x if self.mouse else None,
             launch=launch, pause=window.is_key_pressed(window.KEY_P),
             restart=launch or window.is_key_pressed(window.KEY_R),
         )

@@ -119,6 +119,39 @@ def test_pause_freezes_the_game_until_asked_again():
     assert game.state == "playing" and tuple(game.ball) != frozen[0]
 
 
+class FakeInput:
+    """Stands in for korvex.window's input functions: keys held and pressed,
+    a click, and where the pointer is."""
+
+    def __init__(self, monkeypatch):
+        self.down, self.pressed, self.clicked, self.pointer = set(), set(), False, breakout.Vector2(100, 100)
+        w = breakout.window
+        monkeypatch.setattr(w, "is_key_down", lambda key: key in self.down)
+        monkeypatch.setattr(w, "is_key_pressed", lambda key: key in self.pressed)
+        monkeypatch.setattr(w, "is_mouse_button_pressed", lambda button: self.clicked and button == w.MOUSE_BUTTON_LEFT)
+        monkeypatch.setattr(w, "get_mouse_position", lambda: self.pointer.copy())
+
+
+def test_player_reads_keys_clicks_and_the_mouse_once_it_moves(monkeypatch):
+    w, player, fake = breakout.window, breakout.Player(), FakeInput(monkeypatch)
+    fake.pointer = breakout.Vector2(640, 512)  # where raylib finds the pointer: no motion yet
+    for _ in range(breakout.Player.SETTLING):
+        assert player.controls() == Controls()
+    fake.down = {w.KEY_A}
+    assert player.controls() == Controls(left=True)
+    fake.down, fake.pointer = set(), breakout.Vector2(300, 200)  # the mouse moves: it takes the paddle
+    assert player.controls() == Controls(pointer_x=300.0)
+    assert player.controls() == Controls(pointer_x=300.0)  # and keeps it while it rests
+    fake.down = {w.KEY_RIGHT}
+    assert player.controls() == Controls(right=True)  # until a key moves the paddle
+    fake.down, fake.pressed = set(), {w.KEY_SPACE}
+    assert player.controls() == Controls(launch=True, restart=True)
+    fake.pressed, fake.clicked = {w.KEY_P}, True
+    assert player.controls() == Controls(launch=True, pause=True, restart=True)
+    fake.pressed, fake.clicked = {w.KEY_R}, False
+    assert player.controls() == Controls(restart=True)
+
+
 # --- the program, headless --------------------------------------------------------------------
 
 
@@ -155,6 +188,19 @@ def test_autoplay_picture_shows_the_game(window, autoplay_runs):
     hud = sum(picture[x, y] != breakout.BACKGROUND for y in range(8, 36) for x in range(10, 790))
     assert 500 < hud < 5000
     assert [picture[x, 22] for x in (776, 754, 732, 710)] == [colors.White] * 3 + [breakout.BACKGROUND]
+
+
+@pytest.mark.parametrize("options, expected", [
+    (["--window", "--frames", "30"], {"frames": "30", "state": "ready", "ball": "400.0, 546.0"}),
+    (["--window", "--autoplay", "--frames", "90"], {"frames": "90", "state": "playing", "score": "10"}),
+])
+def test_window_mode_plays_with_the_player_or_the_script(options, expected):
+    """In a window (visible, under Xvfb) with nobody at the keys, the ball
+    waits on the paddle, which stays in the middle; with --autoplay it plays."""
+    run = run_game(*options)
+    assert run.returncode == 0, run.stderr
+    report = summary(run.stdout)
+    assert {key: report[key] for key in expected} == expected and "picture" not in report
 
 
 @pytest.mark.parametrize("options, message", [
