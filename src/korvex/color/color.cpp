@@ -1,5 +1,6 @@
 // korvex.color.color: the 8-bit RGBA colour. Channels are clamped into 0..255
-// on the way in; comparison, tinting and packing are raylib's own helpers.
+// on the way in; comparison, tinting and packing are raylib's own helpers, and
+// so are the colours that helpers.cpp makes (hex, HSV, lerp, blends).
 #include "korvex/color/color.hpp"
 
 #include <array>
@@ -14,20 +15,18 @@
 #include "korvex/common/pickle.hpp"
 #include "korvex/common/properties.hpp"
 #include "korvex/common/types.hpp"
+#include "korvex/color/helpers.hpp"
 #include "korvex/vector4/vector4.hpp"
 
-namespace {
+namespace color_impl {
 
 using korvex::parse;
 using korvex::signature;
 using korvex::typed;
 
-extern PyTypeObject color_type;
 korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
 extern ColorVTable vtable;
 
-ColorObject* as_color(PyObject* self) { return reinterpret_cast<ColorObject*>(self); }
-PyObject* as_object(ColorObject* self) { return reinterpret_cast<PyObject*>(self); }
 
 // --- value maths --------------------------------------------------------------
 
@@ -125,7 +124,6 @@ PyObject* from_normalized_vector(Vector4Object* vector) {
                      channel_from_normalized(v.w)});
 }
 
-constexpr auto color = korvex::instance_of(korvex::type_of<&color_type>);
 
 constexpr auto from_normalized = korvex::static_method(
     signature("from_normalized", "vector"), from_normalized_vector,
@@ -165,7 +163,9 @@ constexpr auto to_int =
         .returning(korvex::Returns::integer)
         .overridable(korvex::override_int32);
 
-auto methods = korvex::method_table<from_normalized, normalize, equal, tint, fade, to_int,
+auto methods = korvex::method_table<from_normalized, from_int, from_hex, from_hsv, normalize, equal, tint, fade,
+                                    to_int, get_hex, get_hsv, get_lerp, get_faded, get_alpha_blended,
+                                    get_brightened, get_contrasted, get_grayscale,
                                     korvex::refused_reduce<korvex::PickleRefusal::RawStruct>,
                                     korvex::refused_setstate<korvex::PickleRefusal::RawStruct>>();
 
@@ -317,9 +317,9 @@ int exec_color(PyObject* module) {
     return 0;
 }
 
-}  // namespace
+}  // namespace color_impl
 
-KORVEX_MODULE(color, exec_color,
+KORVEX_MODULE(color, color_impl::exec_color,
               "Color, the 8-bit RGBA colour.\n\n"
               "Comparison, tint and packing are raylib's; normalize() and Color.from_normalized() convert to "
               "and from Vector4 values in 0..1.\n\n"

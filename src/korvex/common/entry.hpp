@@ -16,7 +16,8 @@
 //
 // A parameter's C type fixes its conversion: double and float by the float
 // protocol, int by the 32-bit integer rule, T* and PyObject* borrowed (checked
-// against the type its Accepts names, if any). The body's result fixes what
+// against the type its Accepts names, if any); std::optional of a number is an
+// optional parameter that is empty when left out or given None. The body's result fixes what
 // the Python method returns: PyObject* as it is, double a float, int a truth
 // value (1 or 0, -1 on failure) given as a bool, void or bool (false on
 // failure) None; `returning(Returns::integer)` makes an int a Python int.
@@ -25,6 +26,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <tuple>
 #include <type_traits>
 
@@ -152,11 +154,23 @@ constexpr auto function(const Signature<N>& sig, Body body, const char* doc, A..
 
 namespace detail {
 
+template <class T>
+inline constexpr bool is_optional = false;
+template <class T>
+inline constexpr bool is_optional<std::optional<T>> = true;
+
 // One argument, given (or null for an optional one left out), into the C value
 // of its parameter.
 template <class T>
 inline bool convert_argument(const Accepts& accepts, const char* param, PyObject* value, T& out) {
-    if constexpr (std::is_pointer_v<T>) {
+    if constexpr (is_optional<T>) {
+        out.reset();
+        if (value == nullptr || value == Py_None) return true;
+        typename T::value_type converted;
+        if (!convert_argument(accepts, param, value, converted)) return false;
+        out = converted;
+        return true;
+    } else if constexpr (std::is_pointer_v<T>) {
         if (value != nullptr && accepts.type != nullptr) {
             PyTypeObject* type = accepts.type();
             const bool matches = accepts.exact ? Py_IS_TYPE(value, type) : PyObject_TypeCheck(value, type);

@@ -36,4 +36,31 @@ PyObject* raise_cannot_convert(PyObject* given, const char* target) {
     return nullptr;
 }
 
+void prefix_item_error(const char* param, Py_ssize_t index) {
+    PyObject* original = PyErr_GetRaisedException();
+    if (original == nullptr) return;
+    PyObject* where = PyUnicode_FromFormat("%s[%zd]", param, index);
+    PyObject* text = where == nullptr ? nullptr : PyObject_Str(original);
+    PyObject* message = text == nullptr ? nullptr : PyUnicode_FromFormat("%U: %U", where, text);
+    PyObject* replacement =
+        message == nullptr ? nullptr : PyObject_CallOneArg(reinterpret_cast<PyObject*>(Py_TYPE(original)), message);
+    Py_XDECREF(text);
+    Py_XDECREF(message);
+    if (replacement != nullptr && PyExceptionInstance_Check(replacement)) {
+        Py_DECREF(where);
+        PyException_SetCause(replacement, original);  // steals the reference
+        PyErr_SetRaisedException(replacement);
+        return;
+    }
+    Py_XDECREF(replacement);
+    PyErr_Clear();
+    if (where != nullptr) {
+        PyObject* noted = PyObject_CallMethod(original, "add_note", "O", where);
+        Py_XDECREF(noted);
+        Py_DECREF(where);
+        PyErr_Clear();
+    }
+    PyErr_SetRaisedException(original);
+}
+
 }  // namespace korvex

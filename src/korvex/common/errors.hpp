@@ -31,4 +31,10 @@ KORVEX_COLD PyObject* raise_expected(const char* what, PyObject* given);
 // TypeError "Cannot convert <type name> to <target>".
 KORVEX_COLD PyObject* raise_cannot_convert(PyObject* given, const char* target);
 
+// Re-raises the pending exception, raised while reading item `index` of the
+// argument `param`, with "param[index]: " in front of its message; the
+// original becomes its cause. An exception type that cannot be made from a
+// message alone is raised as it was, with that text added as a note.
+KORVEX_COLD void prefix_item_error(const char* param, Py_ssize_t index);
+
 }  // namespace korvex

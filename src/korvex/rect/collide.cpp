@@ -16,12 +16,6 @@ bool point_inside(const Rectangle& r, double px, double py) {
            py <= bottom_edge(r);
 }
 
-// Exclusive on every edge, the other rectangle's far edges summed in double.
-bool rects_overlap(const Rectangle& r, double ox, double oy, double ow, double oh) {
-    return ox + ow > static_cast<double>(r.x) && ox < right_edge(r) && oy + oh > static_cast<double>(r.y) &&
-           oy < bottom_edge(r);
-}
-
 // Both rectangles' far edges summed in single precision.
 bool rects_overlap(const Rectangle& a, const Rectangle& b) {
     return b.x + b.width > a.x && a.x + a.width > b.x && b.y + b.height > a.y && a.y + a.height > b.y;
@@ -52,11 +46,15 @@ int point_numeric(RectObject* self, PyObject* point) {
     return point_inside(self->_raw, p[0], p[1]);
 }
 
+bool rect_like(PyObject* other, double (&out)[4]) {
+    const int read = rect_values(other, out);
+    if (read == 0) raise_rect_kind();
+    return read > 0;
+}
+
 int rect_numeric(RectObject* self, PyObject* other) {
     double o[4];
-    const int read = rect_values(other, o);
-    if (read < 0) return -1;
-    if (read == 0) return raise_rect_kind();
+    if (!rect_like(other, o)) return -1;
     return rects_overlap(self->_raw, o[0], o[1], o[2], o[3]);
 }
 
@@ -159,7 +157,7 @@ bool plain_numbers(PyObject* obj, Source source, double (&out)[count]) {
 }
 
 bool point_on_numbers(const Rectangle& r, const double (&p)[2]) { return point_inside(r, p[0], p[1]); }
-bool rect_on_numbers(const Rectangle& r, const double (&o)[4]) { return rects_overlap(r, o[0], o[1], o[2], o[3]); }
+bool rect_on_numbers(const Rectangle& r, const double (&o)[4]) { return rect_impl::rects_overlap(r, o[0], o[1], o[2], o[3]); }
 
 // An axis rule on the horizontal axis, then, if it holds, on the vertical one
 // (or the same rule on plain numbers, see plain_numbers).

@@ -1,5 +1,7 @@
-// Rect's methods: the queries, and with the collision entries (collisions.hpp)
-// the method table and the native table, all from one descriptor per entry.
+// Rect's methods: the queries, and with the collision entries (collisions.hpp),
+// the rectangles made from one (geometry.hpp) and the tests against many
+// (lists.hpp) the method table and the native table, all from one descriptor
+// per entry.
 //
 // A slot called with dispatch flag 0 on a subclass instance lets the
 // subclass's override of the method of the same name answer, its result
@@ -8,6 +10,8 @@
 #include "korvex/common/override.hpp"
 #include "korvex/common/pickle.hpp"
 #include "korvex/rect/collisions.hpp"
+#include "korvex/rect/geometry.hpp"
+#include "korvex/rect/lists.hpp"
 #include "korvex/rect/rect_internal.hpp"
 
 namespace rect_impl {
@@ -48,8 +52,12 @@ using korvex::PickleRefusal;
 // In class order.
 auto method_definitions =
     korvex::method_table<collide_point, collide_point_vector2, collide_point_tuple, collide_point_list, collide_rect,
-                         collide_rect_vector4, collide_rect_rect, collide_rect_tuple, collide_rect_list, get_width,
-                         get_height, get_vector4, get_tuple, korvex::refused_reduce<PickleRefusal::RawStruct>,
+                         collide_rect_vector4, collide_rect_rect, collide_rect_tuple, collide_rect_list, contains,
+                         collide_circle, collide_list, collide_list_all, collide_objects, collide_objects_all,
+                         get_width, get_height, get_vector4, get_tuple, get_moved, to_moved, get_inflated,
+                         to_inflated, get_scaled, to_scaled, get_clamped, to_clamped, get_clipped, get_union,
+                         get_union_all, get_fitted, get_normalized, to_normalized,
+                         korvex::refused_reduce<PickleRefusal::RawStruct>,
                          korvex::refused_setstate<PickleRefusal::RawStruct>>();
 
 }  // namespace

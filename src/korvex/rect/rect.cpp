@@ -1,6 +1,8 @@
 // korvex.rect.rect: the single-precision axis-aligned rectangle: the type, its
-// constructor, properties and protocols. The methods and the native table are
-// in methods.cpp, the collision rules in collide.cpp.
+// constructor and protocols. The properties are in properties.cpp, the methods
+// and the native table in methods.cpp, the collision rules in collide.cpp, the
+// new rectangles made from one (moved, clamped, unions ...) in geometry.cpp and
+// the tests against many in lists.cpp.
 //
 // Precision: the four fields are floats. The right and bottom edges are summed
 // in single precision (as raylib would) and only then widened; centres and the
@@ -131,125 +133,6 @@ PyObject* tp_vectorcall(PyObject* type, PyObject* const* args, size_t nargsf, Py
 }
 
 void tp_dealloc(PyObject* self) { Py_TYPE(self)->tp_free(self); }
-
-// --- properties ---------------------------------------------------------------------------
-
-// A field read and assigned as it is (assigning rounds to single precision).
-template <float Rectangle::* field>
-float field_value(RectObject* self) {
-    return self->_raw.*field;
-}
-template <float Rectangle::* field>
-void assign_field(RectObject* self, double value) {
-    self->_raw.*field = static_cast<float>(value);
-}
-
-// value - offset by the interpreter's subtraction, with offset a Python float.
-// For an exact float or int that is the double difference (int - float
-// converts the int with PyLong_AsDouble), computed here without objects; any
-// other value uses its own subtraction and the result is then converted.
-bool subtract(PyObject* value, double offset, double& out) {
-    if (PyFloat_CheckExact(value) || PyLong_CheckExact(value)) {
-        double v;
-        if (!korvex::to_double(value, v)) return false;
-        out = v - offset;
-        return true;
-    }
-    PyObject* subtrahend = PyFloat_FromDouble(offset);
-    if (subtrahend == nullptr) return false;
-    PyObject* difference = PyNumber_Subtract(value, subtrahend);
-    Py_DECREF(subtrahend);
-    if (difference == nullptr) return false;
-    bool ok = korvex::to_double(difference, out);
-    Py_DECREF(difference);
-    return ok;
-}
-
-// right and bottom (position + size, summed in single precision) and centerx
-// and centery (position + size / 2, in double). Assigning moves the
-// rectangle and keeps its size. Halving a widened float is exact.
-template <float Rectangle::* position, float Rectangle::* size, bool centre>
-double edge_value(RectObject* self) {
-    const Rectangle& r = self->_raw;
-    if constexpr (centre) return static_cast<double>(r.*position) + static_cast<double>(r.*size) / 2.0;
-    return static_cast<double>(r.*position + r.*size);
-}
-
-template <float Rectangle::* position, float Rectangle::* size, bool centre>
-bool move_edge(RectObject* self, PyObject* value) {
-    const double extent = static_cast<double>(self->_raw.*size);
-    double moved;
-    if (!subtract(value, centre ? extent / 2.0 : extent, moved)) return false;
-    self->_raw.*position = static_cast<float>(moved);
-    return true;
-}
-
-PyObject* center_value(RectObject* self) {
-    const Rectangle& r = self->_raw;
-    return vector2_class.table->__pyx_new(static_cast<double>(r.x) + static_cast<double>(r.width) / 2.0,
-                                          static_cast<double>(r.y) + static_cast<double>(r.height) / 2.0);
-}
-
-// A Vector2, or anything indexable by 0 and 1 (later items are ignored); both
-// coordinates are read before either field is written.
-bool move_center(RectObject* self, PyObject* value) {
-    double c[2];
-    if (is_vector2(value)) {
-        if (!vector_components(value, c)) return false;
-    } else if (!number_item(value, 0, c[0]) || !number_item(value, 1, c[1])) {
-        return false;
-    }
-    Rectangle& r = self->_raw;
-    r.x = static_cast<float>(c[0] - static_cast<double>(r.width) / 2.0);
-    r.y = static_cast<float>(c[1] - static_cast<double>(r.height) / 2.0);
-    return true;
-}
-
-template <float Rectangle::* member>
-constexpr auto field(const char* name, const char* doc) {
-    return korvex::property(name, field_value<member>, assign_field<member>, doc);
-}
-template <float Rectangle::* position, float Rectangle::* size, bool centre>
-constexpr auto edge(const char* name, const char* doc) {
-    return korvex::property(name, edge_value<position, size, centre>, move_edge<position, size, centre>, doc);
-}
-
-// The shared sentences of the property docstrings.
-#define KORVEX_FIELD_RULE                                                                             \
-    "\n\nAssigning converts by the float protocol, rounded to single precision; deleting raises " \
-    "NotImplementedError."
-#define KORVEX_MOVE_RULE \
-    "\n\nAssigning moves the rectangle and keeps its size; deleting raises NotImplementedError."
-
-using R = Rectangle;
-constexpr auto x = field<&R::x>("x", "The left edge x, a float (the same as left)." KORVEX_FIELD_RULE);
-constexpr auto y = field<&R::y>("y", "The top edge y, a float (the same as top); y grows downward." KORVEX_FIELD_RULE);
-constexpr auto w = field<&R::width>("w", "The width, a float (the same as width)." KORVEX_FIELD_RULE);
-constexpr auto h = field<&R::height>("h", "The height, a float (the same as height)." KORVEX_FIELD_RULE);
-constexpr auto width =
-    field<&R::width>("width", "The width, a float; never checked, so it may be negative." KORVEX_FIELD_RULE);
-constexpr auto height =
-    field<&R::height>("height", "The height, a float; never checked, so it may be negative." KORVEX_FIELD_RULE);
-constexpr auto left = field<&R::x>("left", "The left edge, a float (the same as x)." KORVEX_FIELD_RULE);
-constexpr auto top = field<&R::y>("top", "The top edge, a float (the same as y)." KORVEX_FIELD_RULE);
-constexpr auto right = edge<&R::x, &R::width, false>(
-    "right", "The right edge x + width, a float (summed in single precision)." KORVEX_MOVE_RULE);
-constexpr auto bottom = edge<&R::y, &R::height, false>(
-    "bottom", "The bottom edge y + height, a float (summed in single precision)." KORVEX_MOVE_RULE);
-constexpr auto centerx = edge<&R::x, &R::width, true>(
-    "centerx", "The horizontal centre x + width / 2, a float (in double precision)." KORVEX_MOVE_RULE);
-constexpr auto centery = edge<&R::y, &R::height, true>(
-    "centery", "The vertical centre y + height / 2, a float (in double precision)." KORVEX_MOVE_RULE);
-constexpr auto center = korvex::property(
-    "center", center_value, move_center,
-    "The centre, a new Vector2 (centerx, centery).\n\n"
-    "Assigning takes a Vector2 or anything indexable by 0 and 1, and moves the rectangle so that its centre "
-    "is there, keeping its size; deleting raises NotImplementedError.");
-
-#undef KORVEX_FIELD_RULE
-#undef KORVEX_MOVE_RULE
-
-auto getsets = korvex::property_table<x, y, w, h, width, height, left, top, right, bottom, centerx, centery, center>();
 
 // --- sequence protocol, comparison, repr --------------------------------------------------
 
@@ -383,7 +266,7 @@ PyTypeObject rect_type = korvex::static_type<RectObject>({
                   .sequence = &sequence_methods,
                   .mapping = &mapping_methods},
     .methods = methods(),
-    .getset = getsets.data(),
+    .getset = properties(),
 });
 
 }  // namespace rect_impl

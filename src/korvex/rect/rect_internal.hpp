@@ -1,6 +1,8 @@
-// What rect.cpp (the type, its constructor and properties), collide.cpp (the
-// collision rules) and methods.cpp (the methods and the native table) share.
-// Private to the rect module: consumers include rect.hpp.
+// What the rect module's files share: rect.cpp (the type, its constructor and
+// protocols), properties.cpp, collide.cpp (the collision rules), geometry.cpp
+// and lists.cpp (the methods that make rectangles and test many), and
+// methods.cpp (the method table and the native table). Private to the rect
+// module: consumers include rect.hpp.
 #pragma once
 
 #include <cstddef>
@@ -19,9 +21,18 @@ extern korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
 // Interned component names, read as attributes of Vector2 and Vector4 objects.
 extern PyObject* component_names[4];
 
-// The Python methods (methods.cpp), and the native constructor (rect.cpp).
+// The Python methods (methods.cpp), the properties (properties.cpp), and the
+// native constructor (rect.cpp).
 PyMethodDef* methods();
+PyGetSetDef* properties();
 PyObject* slot_new(Rectangle raw);
+
+// A rectangle computed in double precision, each value rounded once into the
+// stored floats.
+inline Rectangle rounded(double x, double y, double width, double height) {
+    return Rectangle{static_cast<float>(x), static_cast<float>(y), static_cast<float>(width),
+                     static_cast<float>(height)};
+}
 
 inline RectObject* as_rect(PyObject* obj) { return reinterpret_cast<RectObject*>(obj); }
 template <class Object>
@@ -41,6 +52,14 @@ using korvex::is_exact_list_or_tuple;
 // The edges: single-precision sums, widened afterwards.
 inline double right_edge(const Rectangle& r) { return static_cast<double>(r.x + r.width); }
 inline double bottom_edge(const Rectangle& r) { return static_cast<double>(r.y + r.height); }
+
+// The collision rule of two rectangles: exclusive on every edge, so
+// rectangles that only touch do not collide; the other rectangle's far edges
+// summed in double. Any NaN gives false.
+inline bool rects_overlap(const Rectangle& r, double ox, double oy, double ow, double oh) {
+    return ox + ow > static_cast<double>(r.x) && ox < right_edge(r) && oy + oh > static_cast<double>(r.y) &&
+           oy < bottom_edge(r);
+}
 
 KORVEX_COLD int raise_value_error(const char* message);
 
@@ -128,5 +147,18 @@ inline int rect_values(PyObject* arg, double (&values)[4]) {
     if (is_vector4(arg)) return vector_components(arg, values) ? 1 : -1;
     return is_list_or_tuple(arg) ? sequence_components(arg, values) : 0;
 }
+
+// A point, offset or size as `center` accepts it: a Vector2, or anything
+// indexable by 0 and 1 (later items are ignored). Both values are read
+// before the caller writes anything.
+inline bool vector_like(PyObject* value, double (&out)[2]) {
+    if (!is_exact_list_or_tuple(value) && is_vector2(value)) return vector_components(value, out);
+    return number_item(value, 0, out[0]) && number_item(value, 1, out[1]);
+}
+
+// Another rectangle as collide_rect accepts it (a Rect, a Vector4, or a list
+// or tuple of four numbers) into x, y, width, height; false with ValueError
+// "rect for collision must be ..." for anything else (collide.cpp).
+bool rect_like(PyObject* other, double (&out)[4]);
 
 }  // namespace rect_impl
