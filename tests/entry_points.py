@@ -672,15 +672,45 @@ entry("Rect(keyword)", RECT, lambda k: lambda value: k.Rect(x=value), constant((
 entry("Rect.__init__ again", RECT, lambda k: lambda *values: rect(k).__init__(*values), constant((5.0, 6.0, 7.0, 8.0)))
 entry("Rect.__new__", RECT, lambda k: lambda *values: k.Rect.__new__(k.Rect, *values), constant((1.0, 2.0)))
 entry("Rect subclass()", RECT, lambda k: k.OverridingRect, constant((1.0, 2.0, 3.0, 4.0)))
-for _name in RECT_PROPERTIES + ("center",):
+RECT_VECTOR_PROPERTIES = (
+    "center", "topleft", "topright", "bottomleft", "bottomright", "midtop", "midbottom", "midleft", "midright", "size",
+)
+for _name in RECT_PROPERTIES + RECT_VECTOR_PROPERTIES:
     entry(f"Rect.{_name} get", RECT, lambda k, a=_name: lambda: getattr(rect(k), a))
     entry(f"Rect.{_name} set", RECT, lambda k, a=_name: lambda value: setattr(rect(k), a, value),
-          constant(((5.0, 6.0),) if _name == "center" else (5.0,)))
+          constant(((5.0, 6.0),) if _name in RECT_VECTOR_PROPERTIES else (5.0,)))
     entry(f"Rect.{_name} del", RECT, lambda k, a=_name: lambda: delete_attribute(rect(k), a),
           raises=NotImplementedError)
 entry("Rect.center set (Vector2)", RECT, lambda k: lambda: setattr(rect(k), "center", k.Vector2(5, 6)))
-for _name in RECT_METHODS_NO_ARG:
+entry("Rect.topright set (Vector2)", RECT, lambda k: lambda: setattr(rect(k), "topright", k.Vector2(5, 6)))
+for _name in RECT_METHODS_NO_ARG + ("get_normalized", "to_normalized"):
     method(RECT, rect, _name, label="Rect.")
+
+
+def rect_items(k):
+    """Items of every kind the list forms read: exact Rect, plain tuple, list, Vector4, subclass."""
+    return [k.Rect(20, 20, 1, 1), (0.0, 0.0, 5.0, 5.0), [1, 1, 1, 1], k.Vector4(0, 0, 2, 2), k.OverridingRect(0, 0, 3, 3)]
+
+
+# The two-form methods: two numbers, or one vector-like (one number for scaling).
+RECT_PAIR_METHODS = {"moved": ("dx", "dy"), "inflated": ("dw", "dh"), "scaled": ("fx", "fy")}
+for _form in ("get_", "to_"):
+    for _what, _names in RECT_PAIR_METHODS.items():
+        method(RECT, rect, _form + _what, constant((2.0, 3.0)), names=_names, label="Rect.")
+        method(RECT, rect, _form + _what, constant((2.0,) if _what == "scaled" else ((2.0, 3.0),)),
+               names=_names[:1], label="Rect.(one) ")
+for _name in ("get_clamped", "to_clamped", "get_clipped", "get_union", "get_fitted", "contains"):
+    method(RECT, rect, _name, lambda k: (k.Rect(0, 0, 5, 5),), names=("other",), label="Rect.")
+    method(RECT, rect, _name, constant(([0, 0, 5, 5],)), names=("other",), label="Rect.(list) ")
+method(RECT, rect, "collide_circle", constant(((1.0, 2.0), 1.5)), names=("center", "radius"), label="Rect.")
+for _name in ("collide_list", "collide_list_all", "get_union_all"):
+    method(RECT, rect, _name, lambda k: (rect_items(k),), names=("rects",), label="Rect.")
+    method(RECT, rect, _name, lambda k: (tuple(rect_items(k)),), names=("rects",), label="Rect.(tuple) ")
+    method(RECT, rect, _name, lambda k: (iter(rect_items(k)),), names=("rects",), label="Rect.(iterator) ")
+for _name in ("collide_objects", "collide_objects_all"):
+    method(RECT, rect, _name, lambda k: (rect_items(k), None), names=("objects", "key"), label="Rect.")
+    method(RECT, rect, _name, lambda k: ([1, 2, 3], lambda i: (i, i, 1.0, 1.0)), names=("objects", "key"),
+           label="Rect.(key) ")
 for _name, _good in {**COLLIDE_POINT, **COLLIDE_RECT}.items():
     method(RECT, rect, _name, _good, names=("point",) if "point" in _name else ("other",), label="Rect.",
            params=COLLIDE_PARAMS[_name])
@@ -756,6 +786,19 @@ method(COLOR, color, "equal", lambda k: (color(k),), names=("other",), label="Co
 method(COLOR, color, "tint", lambda k: (k.Color(100, 200, 255),), names=("tint",), label="Color.")
 method(COLOR, color, "fade", constant((0.5,)), names=("alpha",), label="Color.")
 method(COLOR, color, "to_int", label="Color.")
+method(COLOR, lambda k: k.Color, "from_int", constant((0x11223344,)), names=("value",), label="Color.")
+method(COLOR, lambda k: k.Color, "from_int", constant((-2,)), names=("value",), label="Color.(negative) ")
+method(COLOR, lambda k: k.Color, "from_hex", constant(("#10a0B0",)), names=("text",), label="Color.")
+method(COLOR, lambda k: k.Color, "from_hex", constant(("10a0B0c0",)), names=("text",), label="Color.(alpha) ")
+method(COLOR, lambda k: k.Color, "from_hsv", constant((30.0, 0.5, 0.5)), names=("hue", "saturation", "value"),
+       label="Color.")
+for _name in ("get_hex", "get_hsv", "get_grayscale"):
+    method(COLOR, color, _name, label="Color.")
+method(COLOR, color, "get_lerp", lambda k: (k.Color(100, 200, 255), 0.5), names=("other", "t"), label="Color.")
+method(COLOR, color, "get_alpha_blended", lambda k: (k.Color(100, 200, 255, 128), k.Color(200, 200, 200)),
+       names=("src", "tint"), label="Color.")
+for _name, _param in (("get_faded", "alpha"), ("get_brightened", "factor"), ("get_contrasted", "contrast")):
+    method(COLOR, color, _name, constant((0.5,)), names=(_param,), label="Color.")
 for _name in ("__reduce__", "__reduce_ex__", "__setstate__"):
     method(COLOR, color, _name, constant((2,)) if _name == "__reduce_ex__" else
            constant(((),)) if _name == "__setstate__" else constant(()), raises=TypeError, label="Color.")

@@ -43,9 +43,17 @@ assert_type(r.center, Vector2)
 assert_type(r.collide_point((5, 4)), bool)
 assert_type(r.get_vector4(), Vector4)
 r.center = (1, 2)
+r.topleft = Vector2(1, 2)
+assert_type(r.midbottom, Vector2)
+assert_type(r.get_moved(1, 2), Rect)
+assert_type(r.to_inflated((1, 2)), Rect)
+assert_type(r.collide_list_all([r, (0, 0, 1, 1)]), list[int])
+assert_type(r.collide_objects(["a"], key=lambda s: (len(s), 0, 1, 1)), str | None)
 
 c = Color(1, 2, 3)
 assert_type(c.normalize(), Vector4)
+assert_type(Color.from_hex("#ff8000").get_lerp(c, 0.5), Color)
+assert_type(c.get_hsv(), tuple[float, float, float])
 assert_type(list(c), list[int])
 assert_type(colors.Red, Color)
 colors.Red = None
@@ -75,5 +83,7 @@ v.xyz  # type: ignore[attr-defined]
 v.xy = v  # type: ignore[misc]
 r.collide_rect_rect((0, 0, 1, 1))  # type: ignore[arg-type]
 Color(1, 2)  # type: ignore[call-arg]
+r.get_moved(1, (2, 3))  # type: ignore[call-overload]
+Color.from_hex(0xFF8000)  # type: ignore[arg-type]
 colors.Redd  # type: ignore[attr-defined]
 Audio().ready = True  # type: ignore[misc]

@@ -50,7 +50,8 @@ inline constexpr auto from_hex = korvex::static_method(
     korvex::instance_of(korvex::type_of<&PyUnicode_Type>));
 inline constexpr auto from_hsv = korvex::static_method(
     signature("from_hsv", "hue", "saturation", "value"), color_from_hsv,
-    "Returns a new Color from hue, saturation and value (raylib ColorFromHSV), alpha 255.\n\n"
+    "Returns a new Color from hue, saturation and value, alpha 255.\n\n"
+    "raylib's ColorFromHSV. "
     "hue is in degrees (any finite value: it wraps around); saturation and value are clamped to 0..1. "
     "Each converts by the float protocol, rounded to single precision; NaN and an infinite hue raise "
     "ValueError.");
@@ -58,36 +59,40 @@ inline constexpr auto get_hex = korvex::method(signature("get_hex"), hex_text,
                                                "Returns the colour as the text \"#rrggbbaa\", in lower case.");
 inline constexpr auto get_hsv = korvex::method(
     signature("get_hsv"), hsv_tuple,
-    "Returns (hue, saturation, value) as a tuple of three floats (raylib ColorToHSV).\n\n"
+    "Returns (hue, saturation, value), a tuple of floats (raylib ColorToHSV).\n\n"
     "hue is in degrees 0..360, saturation and value in 0..1; a gray has hue and saturation 0. Alpha is "
     "ignored.");
 inline constexpr auto get_lerp = korvex::method(
     signature("get_lerp", "other", "t"), lerped,
-    "Returns a new Color between self (t = 0) and other (t = 1) (raylib ColorLerp).\n\n"
+    "Returns a new Color between self (t = 0) and other (t = 1).\n\n"
+    "raylib's ColorLerp. "
     "t is clamped to 0..1; each channel is (1 - t) * self + t * other in single precision, truncated. other "
     "must be a Color (TypeError otherwise)." KORVEX_FLOAT_RULE("t"),
     color, korvex::anything);
 inline constexpr auto get_faded = korvex::method(
     signature("get_faded", "alpha"), faded,
-    "Returns a new Color with the alpha channel 255 * alpha, truncated (raylib Fade).\n\n"
+    "Returns a new Color with alpha 255 * alpha, truncated (raylib Fade).\n\n"
     "alpha is clamped to 0..1 and NaN counts as 1, as for fade, which changes self instead. alpha converts "
     "by the float protocol, rounded to single precision.");
 inline constexpr auto get_alpha_blended = korvex::method(
     signature("get_alpha_blended", "src", "tint"), alpha_blended,
-    "Returns a new Color: src tinted by tint and blended over self by its alpha (raylib ColorAlphaBlend).\n\n"
+    "Returns a new Color: src tinted by tint, blended over self by its alpha.\n\n"
+    "raylib's ColorAlphaBlend(self, src, tint). "
     "src and tint must be Colors (TypeError otherwise).",
     color, color);
 inline constexpr auto get_brightened = korvex::method(
     signature("get_brightened", "factor"), brightened,
-    "Returns a new Color brighter (factor > 0) or darker (factor < 0) (raylib ColorBrightness).\n\n"
+    "Returns a new Color, brighter for factor > 0 and darker for factor < 0.\n\n"
+    "raylib's ColorBrightness. "
     "factor is clamped to -1..1: -1 gives black, 1 white; alpha is kept." KORVEX_FLOAT_RULE("factor"));
 inline constexpr auto get_contrasted = korvex::method(
     signature("get_contrasted", "contrast"), contrasted,
-    "Returns a new Color with more (contrast > 0) or less (contrast < 0) contrast (raylib ColorContrast).\n\n"
+    "Returns a new Color with more (contrast > 0) or less contrast.\n\n"
+    "raylib's ColorContrast. "
     "contrast is clamped to -1..1; alpha is kept." KORVEX_FLOAT_RULE("contrast"));
 inline constexpr auto get_grayscale = korvex::method(
     signature("get_grayscale"), grayscale,
-    "Returns a new Color whose r, g and b are the luma of self; alpha is kept.\n\n"
+    "Returns a new Color: the luma of self in r, g and b, alpha kept.\n\n"
     "The luma is 0.299 * r + 0.587 * g + 0.114 * b in double precision, rounded half away from zero.");
 
 #undef KORVEX_FLOAT_RULE

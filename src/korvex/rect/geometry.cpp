@@ -63,17 +63,20 @@ bool clamped(Rectangle& out, RectObject* self, PyObject* other) {
     return true;
 }
 
-// The overlap of [x, x + w] and [ox, ox + ow] on both axes; empty, touching
-// included, gives the rectangle's position with size 0.
+// The overlap of [x, x + w] and [ox, ox + ow] on both axes. When the two do
+// not collide (the collision rule in double: touching is not colliding, NaN
+// never collides) or the overlap is empty (a negative size), the result is the
+// rectangle's position with size 0.
 bool clipped(Rectangle& out, RectObject* self, PyObject* other) {
     double o[4];
     if (!rect_like(other, o)) return false;
     const Rectangle& r = self->_raw;
-    const double left = larger(r.x, o[0]);
-    const double top = larger(r.y, o[1]);
-    const double right = smaller(static_cast<double>(r.x) + r.width, o[0] + o[2]);
-    const double bottom = smaller(static_cast<double>(r.y) + r.height, o[1] + o[3]);
-    if (left < right && top < bottom)
+    const double far_x = static_cast<double>(r.x) + r.width, other_far_x = o[0] + o[2];
+    const double far_y = static_cast<double>(r.y) + r.height, other_far_y = o[1] + o[3];
+    const double left = larger(r.x, o[0]), right = smaller(far_x, other_far_x);
+    const double top = larger(r.y, o[1]), bottom = smaller(far_y, other_far_y);
+    const bool collide = other_far_x > r.x && o[0] < far_x && other_far_y > r.y && o[1] < far_y;
+    if (collide && left < right && top < bottom)
         out = rounded(left, top, right - left, bottom - top);
     else
         out = Rectangle{r.x, r.y, 0.0f, 0.0f};

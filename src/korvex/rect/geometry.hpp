@@ -75,33 +75,33 @@ inline constexpr auto get_moved = get_form<moved>(signature("get_moved", "dx", "
 inline constexpr auto to_moved = to_form<moved>(signature("to_moved", "dx", "dy").with_defaults("None"),
                                                 "Returns self," KORVEX_MOVED_DOC);
 
-#define KORVEX_INFLATED_DOC                                                                             \
-    " grown by dw in width and dh in height around the same centre (negative values shrink it)." \
-    KORVEX_PAIR_RULE("dw", "dh", "delta")
+#define KORVEX_INFLATED_DOC                                                                         \
+    " width + dw, height + dh, same centre.\n\nNegative values shrink it." KORVEX_PAIR_RULE("dw", "dh", \
+                                                                                          "delta")
 inline constexpr auto get_inflated = get_form<inflated>(
     signature("get_inflated", "dw", "dh").with_defaults("None"), "Returns a new Rect:" KORVEX_INFLATED_DOC);
 inline constexpr auto to_inflated = to_form<inflated>(signature("to_inflated", "dw", "dh").with_defaults("None"),
                                                       "Returns self," KORVEX_INFLATED_DOC);
 
 #define KORVEX_SCALED_DOC                                                                                    \
-    " with width times fx and height times fy, around the same centre.\n\nWith fx alone both are scaled " \
+    " width times fx, height times fy, same centre.\n\nWith fx alone both are scaled " \
     "by it. Computed in double precision, rounded once to single precision."
 inline constexpr auto get_scaled = get_form<scaled>(signature("get_scaled", "fx", "fy").with_defaults("None"),
                                                     "Returns a new Rect:" KORVEX_SCALED_DOC);
 inline constexpr auto to_scaled = to_form<scaled>(signature("to_scaled", "fx", "fy").with_defaults("None"),
                                                   "Returns self," KORVEX_SCALED_DOC);
 
-#define KORVEX_CLAMPED_DOC                                                                                      \
-    " moved (not resized) to lie inside other; on an axis where it is larger than other it is centred on " \
-    "other." KORVEX_OTHER_RULE
+#define KORVEX_CLAMPED_DOC                                                                           \
+    " moved to lie inside other.\n\nThe size is kept; on an axis where self is larger than other it is " \
+    "centred on other." KORVEX_OTHER_RULE
 inline constexpr auto get_clamped =
     get_form<clamped>(signature("get_clamped", "other"), "Returns a new Rect:" KORVEX_CLAMPED_DOC);
 inline constexpr auto to_clamped =
     to_form<clamped>(signature("to_clamped", "other"), "Returns self," KORVEX_CLAMPED_DOC);
 
 #define KORVEX_NORMALIZED_DOC                                                                                \
-    " with a negative width or height made positive, x or y moved so that the same area is covered.\n\n" \
-    "x + width is computed in double precision and rounded once."
+    " with a width and height of at least 0.\n\nA negative width or height is made positive and x or y " \
+    "moved so that the same area is covered; x + width is computed in double precision and rounded once."
 inline constexpr auto get_normalized =
     get_form<normalized>(signature("get_normalized"), "Returns a new Rect:" KORVEX_NORMALIZED_DOC);
 inline constexpr auto to_normalized =
@@ -117,7 +117,8 @@ inline constexpr auto get_union = get_form<united>(
     "Returns a new Rect: the smallest rectangle holding both self and other." KORVEX_OTHER_RULE);
 inline constexpr auto get_fitted = get_form<fitted>(
     signature("get_fitted", "other"),
-    "Returns a new Rect: self scaled to fit inside other, its aspect ratio kept, and centred in it.\n\n"
+    "Returns a new Rect: self scaled to fit in other, and centred in it.\n\n"
+    "The aspect ratio is kept. "
     "The scale is min(other width / width, other height / height); a zero size gives IEEE infinities or "
     "NaN, never an exception." KORVEX_OTHER_RULE);
 
@@ -129,7 +130,7 @@ inline constexpr auto contains = korvex::method(
     "self's far edge is inside. NaN is never inside.");
 inline constexpr auto collide_circle = korvex::method(
     signature("collide_circle", "center", "radius"), circle_overlaps,
-    "Returns True when the circle overlaps the rectangle, its border included.\n\n"
+    "Returns True when the circle overlaps self, border included.\n\n"
     "center is a Vector2 or anything indexable by 0 and 1; radius a number. The point of the rectangle "
     "nearest the centre is compared in double precision. A rectangle of negative width or height, a "
     "negative radius and NaN never collide.");

@@ -35,23 +35,23 @@ PyObject* union_of_all(RectObject* self, PyObject* rects);
 
 inline constexpr auto collide_list = korvex::method(
     korvex::signature("collide_list", "rects"), first_colliding_index,
-    "Returns the index of the first of rects that collides with self, or -1 when none does.\n\n"
+    "Returns the index of the first of rects colliding with self, or -1.\n\n"
     "rects is a list, a tuple or any iterable." KORVEX_COLLISION_RULE);
 inline constexpr auto collide_list_all = korvex::method(
     korvex::signature("collide_list_all", "rects"), colliding_indices,
-    "Returns the list of the indices of all of rects that collide with self, in order.\n\n"
+    "Returns the list of the indices of the rects colliding with self.\n\n"
     "rects is a list, a tuple or any iterable." KORVEX_COLLISION_RULE);
 inline constexpr auto collide_objects = korvex::method(
     korvex::signature("collide_objects", "objects", "key").with_defaults("None"), first_colliding_object,
-    "Returns the first of objects whose rect collides with self, or None when none does.\n\n"
+    "Returns the first of objects whose rect collides with self, or None.\n\n"
     "objects is a list, a tuple or any iterable." KORVEX_KEY_RULE);
 inline constexpr auto collide_objects_all = korvex::method(
     korvex::signature("collide_objects_all", "objects", "key").with_defaults("None"), colliding_objects,
-    "Returns the list of all of objects whose rect collides with self, in order ([] when none does).\n\n"
+    "Returns the list of the objects whose rect collides with self.\n\n"
     "objects is a list, a tuple or any iterable." KORVEX_KEY_RULE);
 inline constexpr auto get_union_all = korvex::method(
     korvex::signature("get_union_all", "rects"), union_of_all,
-    "Returns a new Rect: the smallest rectangle holding self and every one of rects.\n\n"
+    "Returns a new Rect: the smallest holding self and all of rects.\n\n"
     "rects is a list, a tuple or any iterable; an empty one gives a copy of self. Computed in double "
     "precision, rounded once to single precision." KORVEX_ITEMS_RULE);
 
