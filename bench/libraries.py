@@ -51,6 +51,20 @@ class Library:
         return True
 
 
+# Rectangles scattered over a 1000 x 1000 field, the same for every library:
+# (x, y, 20, 20), a few of which overlap the operand r = (10, 20, 30, 40).
+RECT_COUNTS = (10, 100, 1000)
+
+
+def scattered_rects(count: int) -> list[tuple[int, int, int, int]]:
+    return [((i * 379) % 1000, (i * 911 + 500) % 1000, 20, 20) for i in range(count)]
+
+
+def rect_lists(make) -> dict:
+    """rects10, rects100, rects1000: lists of the library's rectangles."""
+    return {f"rects{n}": [make(*values) for values in scattered_rects(n)] for n in RECT_COUNTS}
+
+
 def _korvex() -> Library:
     """korvex; with the drawing rows enabled, korvex.draw's functions too."""
     from korvex.color.color import Color
@@ -74,6 +88,7 @@ def _korvex() -> Library:
             r=Rect(10, 20, 30, 40), r2=Rect(25, 35, 30, 40),
             q4=Vector4(25, 35, 30, 40), p=Vector2(15.5, 25.5), n4=Vector4(0.2, 0.4, 0.6, 0.8),
             c=Color(10, 20, 30, 40), c2=Color(200, 100, 50, 255),
+            **rect_lists(Rect),
         )
         if consumer is not None:
             ns.update(
@@ -102,6 +117,7 @@ def _pygame() -> Library:
             p=Vector2(15.5, 25.5),
             c=pygame.Color(10, 20, 30, 40), c2=pygame.Color(200, 100, 50, 255),
             **(drawing.pygame_names() if drawing.enabled else {}),
+            **rect_lists(pygame.Rect),
         )
 
     return Library("p", "pygame", pygame.version.ver, make)

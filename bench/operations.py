@@ -217,6 +217,35 @@ for kind, arg in OTHER.items():
     note = OBJECT_RULE if kind in ("tuple", "list") else ""
     op(RT, f"r.{entry}({kind})", f"r.{entry}({arg})", "k" + "".join(peer), note=note, **peer)
 
+# Anchors, the rectangles made from one, and the tests against many.
+ANCHORS = ("topleft", "topright", "bottomleft", "bottomright", "midtop", "midbottom", "midleft", "midright", "size")
+for prop in ANCHORS:
+    op(RT, f"r.{prop}", f"r.{prop}", "kp", note=INT_RECT)
+for prop in ANCHORS:
+    op(RT, f"r.{prop} = (x, y)", f"r.{prop} = (50.0, 60.0)", "kp")
+op(RT, "r.topleft = Vector2", "r.topleft = p", "kp")
+op(RT, "move", "r.get_moved(5, 5)", "kp", p="r.move(5, 5)")
+op(RT, "move_ip", "r.to_moved(5, 5)", "kp", p="r.move_ip(5, 5)")
+op(RT, "move (offset)", "r.get_moved((5, 5))", "kp", p="r.move((5, 5))")
+op(RT, "inflate", "r.get_inflated(4, 4)", "kp", p="r.inflate(4, 4)")
+op(RT, "inflate_ip", "r.to_inflated(4, 4)", "kp", p="r.inflate_ip(4, 4)")
+op(RT, "scale_by", "r.get_scaled(2)", "kp", p="r.scale_by(2)")
+op(RT, "scale_by_ip", "r.to_scaled(1)", "kp", p="r.scale_by_ip(1)")
+op(RT, "clamp", "r.get_clamped(r2)", "kp", p="r.clamp(r2)")
+op(RT, "clamp_ip", "r.to_clamped(r2)", "kp", p="r.clamp_ip(r2)")
+op(RT, "clip", "r.get_clipped(r2)", "kp", p="r.clip(r2)")
+op(RT, "union", "r.get_union(r2)", "kp", p="r.union(r2)")
+op(RT, "unionall (10)", "r.get_union_all(rects10)", "kp", p="r.unionall(rects10)")
+op(RT, "fit", "r.get_fitted(r2)", "kp", p="r.fit(r2)")
+op(RT, "normalize", "r.to_normalized()", "kp", p="r.normalize()")
+op(RT, "contains", "r.contains(r2)", "kp")
+op(RT, "contains (tuple)", "r.contains((25, 35, 3, 4))", "kp")
+for count in (10, 100, 1000):
+    op(RT, f"collidelist ({count})", f"r.collide_list(rects{count})", "kp", p=f"r.collidelist(rects{count})")
+    op(RT, f"collidelistall ({count})", f"r.collide_list_all(rects{count})", "kp",
+       p=f"r.collidelistall(rects{count})")
+op(RT, "collideobjectsall (100)", "r.collide_objects_all(rects100)", "kp", p="r.collideobjectsall(rects100)")
+
 CL = "Color"
 op(CL, "Color(r, g, b)", "C(10, 20, 30)", "kp")
 op(CL, "Color(r, g, b, a)", "C(10, 20, 30, 40)", "kp")
@@ -235,6 +264,12 @@ op(CL, "c.to_int()", "c.to_int()", "kp", p="int(c)")
 op(CL, "c.fade(0.5)", "c.fade(0.5)", "k")
 op(CL, "c.tint(c2)", "c.tint(c2)", "k")
 op(CL, "colors.Red", "colors.Red", "kp", p='C("red")')
+op(CL, "Color from hex", 'C.from_hex("#ff8000")', "kp", p='C("#ff8000")')
+op(CL, "Color from int", "C.from_int(0xFF8000FF)", "kp", p="C(0xFF8000FF)")
+op(CL, "c.hsva (read)", "c.get_hsv()", "kp", p="c.hsva")
+op(CL, "Color from hsva", "C.from_hsv(30.0, 0.5, 0.5)", "kp", p="C(0, 0, 0).hsva = (30.0, 50.0, 50.0, 100.0)")
+op(CL, "c.lerp(c2, t)", "c.get_lerp(c2, 0.5)", "kp", p="c.lerp(c2, 0.5)")
+op(CL, "c.grayscale()", "c.get_grayscale()", "kp", p="c.grayscale()")
 
 PS = "Parser"
 op(PS, "parse vector2-like Vector2", "parse_v2(a)", "ky")
