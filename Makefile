@@ -21,6 +21,7 @@
 #   DEMO_ARGS    options for examples/particles.py, e.g. DEMO_ARGS="--seed 7"
 #   BENCH_OUT    where `make bench` writes results.{md,json,png} (default build/bench)
 #   BENCH_ARGS   extra arguments for bench/run.py, e.g. BENCH_ARGS="--only Rect"
+#   DIST_DIR     where `make wheel` writes the repaired wheel (default dist)
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
@@ -34,6 +35,7 @@ PYTHON      ?= python3.14
 DEMO_ARGS   ?=
 BENCH_OUT   ?= build/bench
 BENCH_ARGS  ?=
+DIST_DIR    ?= dist
 
 DEBUG_BUILD_DIR ?= $(BUILD_DIR)-debug
 DEBUG_PYTHON    ?= /usr/bin/python3.14d
@@ -87,7 +89,7 @@ ASAN_ENV = env LD_PRELOAD="$(ASAN_PRELOAD)" PYTHONMALLOC=malloc \
     LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
 
-.PHONY: all build bench bench-profile demo test test-release test-only test-install test-stubs stubs test-debug build-debug \
+.PHONY: all build wheel test-wheel bench bench-profile demo test test-release test-only test-install test-stubs stubs test-debug build-debug \
     test-debug-only test-asan build-asan test-asan-only shell root clean distclean
 
 all: build
@@ -159,6 +161,19 @@ test-stubs: build
 ## modules built in $(BUILD_DIR); see scripts/stubgen.py.
 stubs: build
 	$(ENV) env PYTHONPATH=$(abspath $(BUILD_DIR))/python $(PYTHON) $(CURDIR)/scripts/stubgen.py
+
+## The self-contained wheel: built in the sid root and repaired by auditwheel
+## (raylib and GLFW bundled under korvex.libs/, with their licences) into
+## $(DIST_DIR); see scripts/build-wheel.sh.
+wheel:
+	$(ENV) env WHEEL_BUILD_DIR=$(abspath $(BUILD_DIR))/wheel-build $(CURDIR)/scripts/build-wheel.sh $(abspath $(DIST_DIR))
+
+## The wheel installed and run in a second cached root that has CPython 3.14,
+## Xvfb and Mesa but no raylib or GLFW (scripts/wheel-test-packages.txt);
+## see scripts/test-wheel.sh.  CI runs it after `make test`.
+test-wheel: wheel
+	env KORVEX_ENV=root KORVEX_SID_PACKAGES=$(CURDIR)/scripts/wheel-test-packages.txt \
+	    $(ENV) $(CURDIR)/scripts/test-wheel.sh $(abspath $(DIST_DIR))
 
 ## Same tests against Debian's debug interpreter (Py_DEBUG, cpython-314d ABI):
 ## its assertions check reference counts and API use, and tests/test_leaks.py

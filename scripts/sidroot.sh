@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Ensure the Debian sid root used to build and test korvex exists, and print
-# its path on stdout (progress goes to stderr).
+# its path on stdout (progress goes to stderr).  KORVEX_SID_PACKAGES names
+# another package list, for another root (scripts/wheel-test-packages.txt:
+# the root without raylib that checks the wheel).
 #
 # The root lives outside the repository, in $KORVEX_CACHE (default
 # /var/cache/korvex), under sid-<key>, where <key> is a hash of the package
@@ -150,7 +152,11 @@ unshare --mount --propagation private \
 printf 'Acquire::Check-Valid-Until "false";\n' >"$tmp/etc/apt/apt.conf.d/99no-check-valid-until"
 printf '%s\n' "$packages" >"$tmp/etc/korvex-sid-packages"
 
-for f in usr/bin/python3.14 usr/include/raylib.h; do
+# The build root must have the interpreter and raylib's header; a root from
+# another list (the wheel's test root has no raylib) the interpreter only.
+required=(usr/bin/python3.14)
+grep -qx libraylib-dev <<<"$packages" && required+=(usr/include/raylib.h)
+for f in "${required[@]}"; do
     [[ -e $tmp/$f ]] || die "root is missing /$f"
 done
 
