@@ -3,6 +3,7 @@
 # the root made from scripts/wheel-test-packages.txt (CPython 3.14, Xvfb,
 # Mesa, no raylib or GLFW at all; `make test-wheel` enters it):
 #
+#   0. the wheel's tag asks no newer glibc than the README promises (2.38);
 #   1. the root really has no raylib or GLFW, so nothing but the wheel can
 #      provide them;
 #   2. pip installs the wheel into a fresh venv, from the file alone;
@@ -24,6 +25,11 @@ fail() { echo "test-wheel: FAILED: $*" >&2; exit 1; }
 wheels=("$dist"/korvex-*.whl)
 [[ ${#wheels[@]} -eq 1 && -f ${wheels[0]} ]] || fail "expected one korvex wheel in $dist (make wheel)"
 wheel=${wheels[0]}
+
+# The README promises glibc 2.38: a change that needs newer C or C++ runtime
+# symbols (auditwheel then computes a later tag) must be seen here.
+[[ $(basename "$wheel") =~ -manylinux_2_([0-9]+)_x86_64\.whl$ ]] || fail "$(basename "$wheel") is not a manylinux wheel"
+((BASH_REMATCH[1] <= 38)) || fail "$(basename "$wheel") needs glibc 2.${BASH_REMATCH[1]}; the README promises 2.38"
 
 found=$( { ldconfig -p; find /usr /opt /etc \( -name 'libraylib*' -o -name 'libglfw*' \) -print 2>/dev/null; } \
     | grep -E 'libraylib|libglfw' || true)

@@ -11,8 +11,6 @@
 #include <raylib.h>
 #include <rlgl.h>  // after raylib.h, which it then leaves its Matrix
 
-#include <string>
-
 #include "korvex/common/args.hpp"
 #include "korvex/common/entry.hpp"
 #include "korvex/common/module.hpp"
@@ -43,8 +41,10 @@ constexpr int max_window_side = 32768;
 
 // raylib keeps the title pointer it is given (CORE.Window.title) and only
 // replaces it when given a non-empty title, so the text must outlive the
-// window: the last non-empty title is kept here.
-std::string window_title;
+// window: the last non-empty title is kept here, as a bytes object (no C++
+// allocation that could throw through the interpreter, and no newer C++
+// runtime symbol than the rest of the package needs).
+PyObject* window_title = nullptr;
 
 bool open_window(int width, int height, PyObject* title_arg) {
     const char* title = nullptr;
@@ -58,11 +58,15 @@ bool open_window(int width, int height, PyObject* title_arg) {
         PyErr_SetString(PyExc_RuntimeError, "cannot open a window: a raylib window is already open");
         return false;
     }
-    if (*title != '\0') window_title = title;
+    if (*title != '\0') {
+        PyObject* kept = PyBytes_FromString(title);
+        if (kept == nullptr) return false;
+        Py_XSETREF(window_title, kept);
+    }
     // When raylib cannot open the window (no display, no GL context) it
     // returns with GLFW terminated and the window not ready, and a later call
     // starts again from the beginning.
-    InitWindow(width, height, *title != '\0' ? window_title.c_str() : "");
+    InitWindow(width, height, *title != '\0' ? PyBytes_AS_STRING(window_title) : "");
     if (IsWindowReady()) return true;
     PyErr_SetString(PyExc_RuntimeError, "raylib could not open a window (is a display available?)");
     return false;
