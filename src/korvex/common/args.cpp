@@ -1,5 +1,7 @@
 #include "korvex/common/args.hpp"
 
+#include <algorithm>
+
 namespace korvex {
 
 void raise_argument_count(const char* name, bool exact, Py_ssize_t minimum, Py_ssize_t maximum,
@@ -51,7 +53,8 @@ Py_ssize_t find_param(PyObject* keyword, const char* const* params, std::size_t 
 // missing-argument check so that f(a, first=b) reports the repeated "first"
 // rather than the count.
 bool parse_arguments(const char* name, const char* const* params, std::size_t count, std::size_t required,
-                     PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out) {
+                     PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out,
+                     std::size_t leading) {
     const bool exact = required == count;
     const auto max = static_cast<Py_ssize_t>(count);
     const auto min = static_cast<Py_ssize_t>(required);
@@ -59,8 +62,11 @@ bool parse_arguments(const char* name, const char* const* params, std::size_t co
         raise_argument_count(name, exact, min, max, nargs);
         return false;
     }
+    // Positional arguments fill from `first` on: past the optional leading
+    // parameters that they are too few to reach.
+    const Py_ssize_t first = std::min(static_cast<Py_ssize_t>(leading), max - nargs);
     // Every slot is written here, so callers may pass an uninitialised array.
-    for (Py_ssize_t i = 0; i < max; ++i) out[i] = i < nargs ? args[i] : nullptr;
+    for (Py_ssize_t i = 0; i < max; ++i) out[i] = i >= first && i < first + nargs ? args[i - first] : nullptr;
     const Py_ssize_t nkw = kwnames == nullptr ? 0 : PyTuple_GET_SIZE(kwnames);
     for (Py_ssize_t k = 0; k < nkw; ++k) {
         PyObject* keyword = PyTuple_GET_ITEM(kwnames, k);
@@ -73,11 +79,20 @@ bool parse_arguments(const char* name, const char* const* params, std::size_t co
             raise_unexpected_keyword(name, keyword);
             return false;
         }
-        if (index < nargs) {
+        if (out[index] != nullptr) {
             PyErr_Format(PyExc_TypeError, "%s() got multiple values for keyword argument '%U'", name, keyword);
             return false;
         }
         out[index] = args[nargs + k];
+    }
+    if (leading > 0) {
+        for (Py_ssize_t i = static_cast<Py_ssize_t>(leading); i < max; ++i) {
+            if (out[i] == nullptr) {
+                raise_argument_count(name, exact, min, max, nargs);
+                return false;
+            }
+        }
+        return true;
     }
     for (Py_ssize_t i = nargs; i < min; ++i) {
         if (out[i] == nullptr) {

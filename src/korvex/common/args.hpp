@@ -25,6 +25,10 @@ struct Signature {
     // How the documentation writes the default of each optional parameter
     // (null for required ones); the parser itself leaves an omitted one null.
     std::array<const char*, N> defaults{};
+    // How many leading parameters are optional (0 or 1): with fewer positional
+    // arguments than parameters, the arguments fill the last parameters, as
+    // range(stop) and range(start, stop) do.
+    std::size_t leading = 0;
 
     // The same signature with only the first `count` parameters required.
     constexpr Signature with_required(std::size_t count) const { return {name, params, count, defaults}; }
@@ -37,6 +41,17 @@ struct Signature {
         Signature result{name, params, N - sizeof...(Texts), defaults};
         const char* given[] = {texts...};
         for (std::size_t i = 0; i < sizeof...(Texts); ++i) result.defaults[result.required + i] = given[i];
+        return result;
+    }
+
+    // The same signature with the first parameter optional, `text` its
+    // documented default: one argument fewer fills the other parameters.
+    // signature("get_clamped_length", "min_length", "max_length").with_optional_first("0.0") takes
+    // (max_length) or (min_length, max_length).
+    constexpr Signature with_optional_first(const char* text) const {
+        static_assert(N >= 2, "an optional first parameter needs a parameter after it");
+        Signature result{name, params, N - 1, {}, 1};
+        result.defaults[0] = text;
         return result;
     }
 };
@@ -62,9 +77,12 @@ inline bool reject_keywords(const char* name, PyObject* kwnames) {
 bool reject_keyword_dict(const char* name, PyObject* kwds);
 
 // The out-of-line core: fills out[0..count) with borrowed references (null for
-// optional parameters not given).
+// optional parameters not given). The first `leading` parameters are the
+// optional ones when there are any (Signature::leading), else the last
+// count - required.
 bool parse_arguments(const char* name, const char* const* params, std::size_t count, std::size_t required,
-                     PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out);
+                     PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out,
+                     std::size_t leading = 0);
 
 // A parameter that must be an instance of `type` (subclasses accepted unless
 // `exact`), or None when `allow_none`.
@@ -116,7 +134,7 @@ inline bool parse_values(const Signature<N>& sig, PyObject* const* args, Py_ssiz
         for (std::size_t i = 0; i < N; ++i) values[i] = args[i];
         return true;
     }
-    return parse_arguments(sig.name, sig.params.data(), N, sig.required, args, nargs, kwnames, values);
+    return parse_arguments(sig.name, sig.params.data(), N, sig.required, args, nargs, kwnames, values, sig.leading);
 }
 
 template <std::size_t N, class... Outs>
@@ -220,7 +238,12 @@ constexpr std::size_t write_documented(char* out, const char* name, const Signat
     for (std::size_t i = 0; i < N; ++i) {
         if (i > 0) text.put(", ");
         text.put(sig.params[i]);
-        if (i >= sig.required) {
+        // Behind an optional first parameter the others are required, which
+        // a Python signature cannot write after an optional one: they show
+        // the default `...`, and the docstring says how arguments fill.
+        if (sig.leading > 0 && i >= sig.leading) {
+            text.put("=...");
+        } else if (i < sig.leading || i >= sig.required) {
             text.put('=');
             text.put(sig.defaults[i] != nullptr ? sig.defaults[i] : "None");
         }

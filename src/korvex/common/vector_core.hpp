@@ -11,6 +11,7 @@
 //         static constexpr auto swizzles;          swizzle words, in class order
 //         static constexpr bool has_data, has_cross;
 //         static constexpr auto cross;             Struct(Struct, Struct), with has_cross
+//         static constexpr auto rotation;          vec::Rotation: none, planar or spatial
 //     };
 //
 // The type's full name ("korvex.vector2.vector2.Vector2") and the names of
@@ -95,11 +96,16 @@ public:
     }();
 
     // The parts, one job each: methods and the shared native block
-    // (vector_methods.hpp; Cross for the types with a cross product),
-    // properties and swizzles (vector_properties.hpp), operators, comparison,
-    // hash, repr, sequence access and iteration (vector_protocols.hpp).
+    // (vector_methods.hpp; Cross for the types with a cross product), the
+    // geometry methods (vector_geometry.hpp; Planar or Spatial by the
+    // rotation trait), properties and swizzles (vector_properties.hpp),
+    // operators, comparison, hash, repr, sequence access and iteration
+    // (vector_protocols.hpp).
     struct Methods;
     struct Cross;
+    struct Geometry;
+    struct Planar;
+    struct Spatial;
     struct Properties;
     struct Protocols;
 

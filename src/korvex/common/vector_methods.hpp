@@ -16,6 +16,7 @@
 #include "korvex/common/pickle.hpp"
 #include "korvex/common/python.hpp"
 #include "korvex/common/vector_core.hpp"
+#include "korvex/common/vector_geometry.hpp"
 #include "korvex/common/vector_math.hpp"
 #include "korvex/common/vector_slots.hpp"
 
@@ -203,10 +204,17 @@ struct VectorType<TraitsT>::Methods {
             get_int_tuple, get_rounded_tuple, copy, copy_dunder, deepcopy, sadd, distance_to, distance_squared_to,
             dot, from_own, from_tuple, from_list, from_ints, from_floats, from_scalars,
             refused_reduce<Refused::VectorData>, refused_setstate<Refused::VectorData>>();
+        const auto geometry = detail::concat(common, Geometry::entries(), turning_entries());
         if constexpr (Traits::has_cross)
-            return detail::concat(common, method_entries<Cross::cross>(), std::array{PyMethodDef{}});
+            return detail::concat(geometry, method_entries<Cross::cross>(), std::array{PyMethodDef{}});
         else
-            return detail::concat(common, std::array{PyMethodDef{}});
+            return detail::concat(geometry, std::array{PyMethodDef{}});
+    }
+    // The methods of the type's rotation trait.
+    static auto turning_entries() {
+        if constexpr (Traits::rotation == vec::Rotation::planar) return Planar::entries();
+        else if constexpr (Traits::rotation == vec::Rotation::spatial) return Spatial::entries();
+        else return std::array<PyMethodDef, 0>{};
     }
     static inline auto table = make_table();
 

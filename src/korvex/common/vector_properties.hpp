@@ -1,6 +1,7 @@
 // The properties of a vector type, in class order: one per component, `data`
-// (for the types whose traits declare it), the swizzles, then `length`. The
-// components, `data` and `length` are descriptors (properties.hpp); the
+// (for the types whose traits declare it), the swizzles, then `length_squared`
+// and `length`. The components, `data` and the lengths are descriptors
+// (properties.hpp); the
 // swizzles, read-only and without docstrings, are plain getters decoded from
 // their words at compile time.
 #pragma once
@@ -97,6 +98,11 @@ struct VectorType<TraitsT>::Properties {
         "Assigning takes any mapping holding every component's letter (ValueError when one is missing, "
         "TypeError for a value that is no mapping); every value is converted before any is stored.");
 
+    static constexpr auto length_squared = property(
+        "length_squared", [](Object* self) { return static_cast<double>(vec::length_squared<Traits>(self->data)); },
+        "The squared Euclidean length, a float (read-only).\n\n"
+        "The sum of squares as length forms it (in the vector's precision), without the root.");
+
     static constexpr auto length = property(
         "length", [](Object* self) { return vec::length<Traits>(self->data); },
         "The Euclidean length, a float (read-only).\n\nComputed in the vector's precision.");
@@ -120,7 +126,8 @@ struct VectorType<TraitsT>::Properties {
         const std::array<PyGetSetDef, sizeof...(I)> components{property_definition<component<I>>()...};
         const std::array<PyGetSetDef, sizeof...(W)> swizzles{
             PyGetSetDef{Traits::swizzles[W].data(), get_swizzle<W>, nullptr, nullptr, nullptr}...};
-        const std::array<PyGetSetDef, 2> last{property_definition<length>(), PyGetSetDef{}};
+        const std::array<PyGetSetDef, 3> last{property_definition<length_squared>(), property_definition<length>(),
+                                              PyGetSetDef{}};
         if constexpr (Traits::has_data)
             return detail::concat(components, std::array{property_definition<data>()}, swizzles, last);
         else

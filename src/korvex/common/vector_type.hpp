@@ -9,11 +9,12 @@
 //         static constexpr auto swizzles;          swizzle words, in class order
 //         static constexpr bool has_data, has_cross;
 //         static constexpr auto cross;             Struct(Struct, Struct), with has_cross
+//         static constexpr auto rotation;          vec::Rotation: none, planar or spatial
 //     };
 //
 // The type is assembled here from one part per job: creation and the
 // constructor (vector_core.hpp), the methods and the shared native block
-// (vector_methods.hpp), the properties and swizzles (vector_properties.hpp),
+// (vector_methods.hpp), the geometry methods (vector_geometry.hpp), the properties and swizzles (vector_properties.hpp),
 // and the operators, comparison, hash, repr, sequence access and iteration
 // (vector_protocols.hpp).
 //
@@ -24,6 +25,7 @@
 #include "korvex/common/python.hpp"
 #include "korvex/common/types.hpp"
 #include "korvex/common/vector_core.hpp"
+#include "korvex/common/vector_geometry.hpp"
 #include "korvex/common/vector_methods.hpp"
 #include "korvex/common/vector_properties.hpp"
 #include "korvex/common/vector_protocols.hpp"

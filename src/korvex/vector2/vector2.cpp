@@ -7,13 +7,15 @@
 namespace {
 
 // What makes Vector2 itself: float storage (Vector2Math), the `data` dict
-// property, two-letter swizzles and a native constructor from the raw struct.
+// property, two-letter swizzles, a native constructor from the raw struct, and
+// the plane's rotation by an angle, angles, polar form and scalar cross product.
 struct Vector2Traits : Vector2Math {
     using Object = Vector2Object;
     using Table = Vector2VTable;
     static constexpr const char* class_name = "Vector2";
     static constexpr char letters[] = "xy";
     static constexpr auto swizzles = korvex::lexicographic_words<2, 2>(letters);
+    static constexpr auto rotation = korvex::vec::Rotation::planar;
     static constexpr bool has_data = true;
     static constexpr bool has_cross = false;
 };

@@ -15,13 +15,15 @@ constexpr char swizzle_order[27][4] = {
 };
 
 // What makes Vector3 itself: float storage with true scalar division
-// (Vector3Math), the 27 listed swizzles, no `data` property, and `cross`.
+// (Vector3Math), the 27 listed swizzles, no `data` property, `cross`, and
+// rotation about an axis with the unsigned angle between two vectors.
 struct Vector3Traits : Vector3Math {
     using Object = Vector3Object;
     using Table = Vector3VTable;
     static constexpr const char* class_name = "Vector3";
     static constexpr char letters[] = "xyz";
     static constexpr auto swizzles = korvex::listed_words<3>(swizzle_order);
+    static constexpr auto rotation = korvex::vec::Rotation::spatial;
     static constexpr bool has_data = false;
     static constexpr bool has_cross = true;
     static constexpr auto cross = vector3_cross;

@@ -8,13 +8,14 @@ namespace {
 
 // What makes Vector4 itself: double storage divided through one reciprocal
 // with pairwise four-term sums (Vector4Math), every four-letter swizzle in
-// lexicographic order, no `data` property and no cross product.
+// lexicographic order, no `data` property, no cross product and no rotation.
 struct Vector4Traits : Vector4Math {
     using Object = Vector4Object;
     using Table = Vector4VTable;
     static constexpr const char* class_name = "Vector4";
     static constexpr char letters[] = "xyzw";
     static constexpr auto swizzles = korvex::lexicographic_words<4, 4>(letters);
+    static constexpr auto rotation = korvex::vec::Rotation::none;
     static constexpr bool has_data = false;
     static constexpr bool has_cross = false;
 };
