@@ -71,6 +71,8 @@ class {T}:
 {data}\
 {swizzles}\
     @property
+    def length_squared(self) -> float: ...
+    @property
     def length(self) -> float: ...
 
 # What {T}() takes as one argument besides {T}, lists and tuples: another
@@ -122,8 +124,9 @@ def load(target):
 # vector itself, get_ and from_ a new vector, is_ a bool.
 VECTOR_RETURNS = {
     "get_tuple": "{float_tuple}", "get_int_tuple": "{int_tuple}", "get_rounded_tuple": "{int_tuple}",
-    "copy": "{T}", "__copy__": "{T}", "__deepcopy__": "{T}", "sadd": "None", "cross": "{T}",
+    "copy": "{T}", "__copy__": "{T}", "__deepcopy__": "{T}", "sadd": "None", "cross": "{cross}",
     "distance_to": "float", "distance_squared_to": "float", "dot": "float",
+    "get_angle": "float", "get_angle_to": "float", "get_polar": "tuple[float, float]",
     "__reduce__": "NoReturn", "__setstate__": "NoReturn",
 }
 PREFIX_RETURNS = {"to_": "Self", "get_": "{T}", "from_": "{T}", "is_": "bool"}
@@ -185,7 +188,9 @@ def vector_class(cls):
         float_tuple=f"tuple[{', '.join(['float'] * count)}]",
         int_tuple=f"tuple[{', '.join(['int'] * count)}]",
         methods=vector_methods(cls, letters, T=name, float_tuple=f"tuple[{', '.join(['float'] * count)}]",
-                               int_tuple=f"tuple[{', '.join(['int'] * count)}]"),
+                               int_tuple=f"tuple[{', '.join(['int'] * count)}]",
+                               # The plane's cross product is a number, space's a vector.
+                               cross="float" if count == 2 else name),
         component_properties="".join(COMPONENT_PROPERTY.format(name=letter) for letter in letters),
         data=DATA_PROPERTY if "data" in vars(cls) else "",
         swizzles="".join(READ_ONLY_PROPERTY.format(name=word, type=name) for word in swizzles),

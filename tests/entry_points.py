@@ -516,6 +516,39 @@ def vector_entries(s):
     method(need, vec, "sadd", pair, names=("new_vec", "old_vec"), label=f"{C}.")
     for name in ("distance_to", "distance_squared_to", "dot") + (("cross",) if s.has_cross else ()):
         method(need, vec, name, lambda k: (vec(k, 3),), names=("other",), label=f"{C}.")
+    # Geometry: (good values, parameter names) per method.
+    other = lambda k: (vec(k, 3),)  # noqa: E731
+    geometry = {
+        "get_lerp": (lambda k: (vec(k, 3), 0.25), ("other", "t")),
+        "get_moved_towards": (lambda k: (vec(k, 3), 1.5), ("target", "max_distance")),
+        "get_clamped_length": (constant((1.0, 2.0)), ("min_length", "max_length")),
+        "get_scaled_to_length": (constant((3.0,)), ("length",)),
+        "get_reflected": (other, ("normal",)),
+    }
+    for name, (good, names) in geometry.items():
+        for form in (name, name.replace("get_", "to_", 1)):
+            method(need, vec, form, good, names=names, label=f"{C}.")
+    method(need, vec, "get_clamped_length", constant((2.0,)), names=("max_length",), label=f"{C}.(max only) ")
+    method(need, vec, "to_clamped_length", constant((2.0,)), names=("max_length",), label=f"{C}.(max only) ")
+    method(need, vec, "get_projected", other, names=("onto",), label=f"{C}.")
+    for name in ("get_min", "get_max"):
+        method(need, vec, name, other, names=("other",), label=f"{C}.")
+    method(need, vec, "get_clamped", lambda k: (vec(k), vec(k, 3)), names=("low", "high"), label=f"{C}.")
+    method(need, vec, "is_close", lambda k: (vec(k, 3), 1e-3, 0.5), names=("other", "rel_tol", "abs_tol"),
+           label=f"{C}.")
+    method(need, vec, "is_close", other, names=("other",), label=f"{C}.(defaults) ")
+    if s.rotation == "planar":
+        for name in ("get_rotated", "to_rotated"):
+            method(need, vec, name, constant((0.5,)), names=("angle",), label=f"{C}.")
+        for name in ("get_angle", "get_polar"):
+            method(need, vec, name, label=f"{C}.")
+        for name in ("get_angle_to", "cross"):
+            method(need, vec, name, other, names=("other",), label=f"{C}.")
+        factory("from_polar", constant((2.0, 0.5)), names=("length", "angle"))
+    if s.rotation == "spatial":
+        for name in ("get_rotated", "to_rotated"):
+            method(need, vec, name, lambda k: (vec(k, 3), 0.5), names=("axis", "angle"), label=f"{C}.")
+        method(need, vec, "get_angle_to", other, names=("other",), label=f"{C}.")
     for name in ("__reduce__", "__reduce_ex__", "__setstate__"):
         good = constant((2,)) if name == "__reduce_ex__" else constant(((),)) if name == "__setstate__" else constant(())
         method(need, vec, name, good, raises=TypeError, label=f"{C}.")
@@ -528,9 +561,10 @@ def vector_entries(s):
         entry(f"{C}.{letter} set", need, lambda k, a=letter: lambda value: setattr(vec(k), a, value), constant((2.5,)))
         entry(f"{C}.{letter} del", need, lambda k, a=letter: lambda: delete_attribute(vec(k), a),
               raises=NotImplementedError)
-    entry(f"{C}.length", need, lambda k: lambda: vec(k).length)
-    entry(f"{C}.length set", need, lambda k: lambda value: setattr(vec(k), "length", value), constant((1.0,)),
-          raises=AttributeError)
+    for name in ("length", "length_squared"):
+        entry(f"{C}.{name}", need, lambda k, a=name: lambda: getattr(vec(k), a))
+        entry(f"{C}.{name} set", need, lambda k, a=name: lambda value: setattr(vec(k), a, value), constant((1.0,)),
+              raises=AttributeError)
     for word in s.swizzles:
         entry(f"{C}.{word}", need, lambda k, w=word: lambda: getattr(vec(k), w))
         entry(f"{C}.{word} set", need, lambda k, w=word: lambda value: setattr(vec(k), w, value),

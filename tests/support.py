@@ -238,6 +238,7 @@ class VectorKind:
     has_cross: bool
     swizzles: tuple
     sadd_flag: bool  # the consumer's sadd passes the dispatch flag
+    rotation: str  # "planar" (an angle), "spatial" (an axis and an angle) or "none"
 
     @property
     def type(self):
@@ -253,9 +254,9 @@ class VectorKind:
 
 
 VECTORS = (
-    VectorKind("Vector2", "vector2", "xy", "v2", "from_xy", True, False, ("xx", "yx"), False),
-    VectorKind("Vector3", "vector3", "xyz", "v3", "from_xyz", False, True, ("zyx", "xxz"), True),
-    VectorKind("Vector4", "vector4", "xyzw", "v4", "from_xyzw", False, False, ("wzyx", "xxyz"), True),
+    VectorKind("Vector2", "vector2", "xy", "v2", "from_xy", True, False, ("xx", "yx"), False, "planar"),
+    VectorKind("Vector3", "vector3", "xyz", "v3", "from_xyz", False, True, ("zyx", "xxz"), True, "spatial"),
+    VectorKind("Vector4", "vector4", "xyzw", "v4", "from_xyzw", False, False, ("wzyx", "xxyz"), True, "none"),
 )
 
 

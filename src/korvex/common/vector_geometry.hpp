@@ -191,13 +191,15 @@ struct VectorType<TraitsT>::Planar {
     static constexpr auto get_angle_to = method(
         signature("get_angle_to", "other"),
         [](Object* self, Object* other) { return vec::angle_to_2d<Traits>(self->data, other->data); },
-        "Returns the signed angle in radians turning self's direction onto other's.\n\n"
-        "In (-pi, pi], positive counter-clockwise with y up; 0.0 when either vector is zero.",
+        "Returns the signed angle from self's direction to other's, in radians.\n\n"
+        "The angle that turns self onto other's direction, in (-pi, pi], positive counter-clockwise with y "
+        "up (clockwise on a y-down screen); 0.0 when either vector is zero.",
         same);
     static constexpr auto from_polar = static_method(
         signature("from_polar", "length", "angle"),
         [](double length, double angle) { return box(vec::from_polar<Traits>(length, angle)); },
-        "Returns the vector (length cos angle, length sin angle); angle in radians.");
+        "Returns the vector of the given length and angle (radians).\n\n"
+        "(length * cos(angle), length * sin(angle)), computed in double precision.");
     static constexpr auto get_polar = method(
         signature("get_polar"), polar,
         "Returns the tuple (length, angle) of self, the angle in radians.\n\n"
