@@ -164,10 +164,62 @@ def vector_operations(v: VectorSize, declare=op) -> None:
     op(group, f"{a}.to_neg()", f"{a}.to_neg()", "k" + no_complex, p=f"{a} *= -1.0", g=f"{a} *= -1.0")
 
 
+# Notes on geometry rows where the peer does less than korvex's contract.
+UNIT_NORMAL = "glm.reflect takes a normal of length 1 as given: no normalisation, no zero-normal rule"
+DEGREES = "pygame's angle_to subtracts two atan2 angles, unwrapped, in degrees"
+
+
+def geometry_operations(v: VectorSize, declare=op) -> None:
+    """The geometry methods every vector type has, for one size."""
+    group, a, b, m, cls = v.group, v.a, v.b, v.m, v.cls
+    peers = v.peers.replace("c", "")
+
+    def op(label: str, stmt: str, libs: str, note: str = "", **override: str) -> None:
+        libs = "k" + "".join(key for key in libs if key in peers)
+        declare(group, label, stmt, libs, note, **{key: text for key, text in override.items() if key in libs})
+
+    op(f"{a}.length_squared", f"{a}.length_squared", "pg", p=f"{a}.length_squared()", g=f"glm.length2({a})")
+    op(f"{a}.get_lerp({b}, t)", f"{a}.get_lerp({b}, 0.25)", "pg", p=f"{a}.lerp({b}, 0.25)",
+       g=f"glm.mix({a}, {b}, 0.25)")
+    op(f"{a}.to_lerp({b}, t)", f"{a}.to_lerp({b}, 0.25)", "")
+    op(f"{a}.get_moved_towards({b}, d)", f"{a}.get_moved_towards({b}, 0.5)", "p", p=f"{a}.move_towards({b}, 0.5)")
+    op(f"{a}.to_moved_towards({b}, d)", f"{a}.to_moved_towards({b}, 0.5)", "p", p=f"{a}.move_towards_ip({b}, 0.5)")
+    op(f"{a}.get_clamped_length(max)", f"{a}.get_clamped_length(1.0)", "p", p=f"{a}.clamp_magnitude(1.0)")
+    op(f"{a}.get_clamped_length(min, max)", f"{a}.get_clamped_length(1.0, 2.0)", "p",
+       p=f"{a}.clamp_magnitude(1.0, 2.0)")
+    op(f"{a}.to_clamped_length(min, max)", f"{a}.to_clamped_length(1.0, 2.0)", "p",
+       p=f"{a}.clamp_magnitude_ip(1.0, 2.0)")
+    op(f"{a}.get_scaled_to_length(s)", f"{a}.get_scaled_to_length(2.0)", "")
+    op(f"{a}.to_scaled_to_length(s)", f"{a}.to_scaled_to_length(2.0)", "p", p=f"{a}.scale_to_length(2.0)")
+    op(f"{a}.get_reflected({b})", f"{a}.get_reflected({b})", "pg", note=UNIT_NORMAL, p=f"{a}.reflect({b})",
+       g=f"glm.reflect({a}, {b})")
+    op(f"{a}.to_reflected({b})", f"{a}.to_reflected({b})", "p", p=f"{a}.reflect_ip({b})")
+    op(f"{a}.get_projected({b})", f"{a}.get_projected({b})", "p", p=f"{a}.project({b})")
+    op(f"{a}.get_min({b})", f"{a}.get_min({b})", "g", g=f"glm.min({a}, {b})")
+    op(f"{a}.get_max({b})", f"{a}.get_max({b})", "g", g=f"glm.max({a}, {b})")
+    op(f"{a}.get_clamped({m}, {b})", f"{a}.get_clamped({m}, {b})", "g", g=f"glm.clamp({a}, {m}, {b})")
+    op(f"{a}.is_close({b})", f"{a}.is_close({b})", "")
+
+
 vector_operations(VectorSize(2, "pgc", "V2", "a", "b", "m", "x", "yx"))
 vector_operations(VectorSize(3, "pg", "V3", "a3", "b3", "m3", "z", "zyx"))
 vector_operations(VectorSize(4, "g", "V4", "a4", "b4", "m4", "w", "wzyx"))
 op("Vector3", "a3.cross(b3)", "a3.cross(b3)", "kpg", g="glm.cross(a3, b3)")
+
+geometry_operations(VectorSize(2, "pgc", "V2", "a", "b", "m", "x", "yx"))
+op("Vector2", "a.get_rotated(angle)", "a.get_rotated(0.5)", "kpg", p="a.rotate_rad(0.5)", g="glm.rotate(a, 0.5)")
+op("Vector2", "a.to_rotated(angle)", "a.to_rotated(0.5)", "kp", p="a.rotate_rad_ip(0.5)")
+op("Vector2", "a.get_angle()", "a.get_angle()", "k")
+op("Vector2", "a.get_angle_to(b)", "a.get_angle_to(b)", "kp", note=DEGREES, p="a.angle_to(b)")
+op("Vector2", "a.get_polar()", "a.get_polar()", "kp", p="a.as_polar()")
+op("Vector2", "Vector2.from_polar(length, angle)", "V2.from_polar(2.0, 0.5)", "kp", p="V2.from_polar((2.0, 30.0))")
+op("Vector2", "a.cross(b)", "a.cross(b)", "kp")
+geometry_operations(VectorSize(3, "pg", "V3", "a3", "b3", "m3", "z", "zyx"))
+op("Vector3", "a3.get_rotated(axis, angle)", "a3.get_rotated(b3, 0.5)", "kpg", p="a3.rotate_rad(0.5, b3)",
+   g="glm.rotate(a3, 0.5, b3)")
+op("Vector3", "a3.to_rotated(axis, angle)", "a3.to_rotated(b3, 0.5)", "kp", p="a3.rotate_rad_ip(0.5, b3)")
+op("Vector3", "a3.get_angle_to(b3)", "a3.get_angle_to(b3)", "kp", p="a3.angle_to(b3)")
+geometry_operations(VectorSize(4, "g", "V4", "a4", "b4", "m4", "w", "wzyx"))
 
 
 INT_RECT = "pygame's Rect holds ints: cached small ints, no new objects"

@@ -1465,7 +1465,7 @@ def test_swizzle_names_and_order(kind):
     start = names.index(order[0])
     before = [*kind.letters, *(["data"] if kind.has_data else [])]
     assert names[start - len(before) : start] == before
-    assert names[start + len(order)] == "length"
+    assert names[start + len(order) : start + len(order) + 2] == ["length_squared", "length"]
     for name in NOT_SWIZZLES[kind.cls] + (() if kind.has_data else ("data",)):
         assert not hasattr(kind.type(), name)
 
