@@ -210,6 +210,7 @@ class Painter:
         self.flare_size = Vector2(FLARE_SIDE, FLARE_SIDE)
         self.flare_corner = Vector2(FLARE_SIDE / 2, FLARE_SIDE / 2)
         self.colour_cache = {}
+        self.flare_colours = {}  # (band, obstacle, frames left): colour
 
     def _colour(self, key, make):
         colour = self.colour_cache.get(key)
@@ -245,12 +246,16 @@ class Painter:
         rects, fills = [], []
         add_rect, add_fill = rects.append, fills.append
         bands, band_step, flare_size, flare_corner = BANDS, self.band_step, self.flare_size, self.flare_corner
+        flares = self.flare_colours
         for particle in scene.particles:
             band = int(particle.vel.length * band_step)
             if particle.flare:
-                key = ("flare", band, particle.flare_tint, particle.flare)
+                key = (band, particle.flare_tint, particle.flare)
+                flare = flares.get(key)
+                if flare is None:
+                    flare = flares[key] = self._flare_colour(*key)
                 add_rect(Rect(particle.pos - flare_corner, flare_size))
-                add_fill(self._colour(key, lambda: self._flare_colour(band, particle.flare_tint, particle.flare)))
+                add_fill(flare)
             add_rect(particle.body)
             add_fill(bands[band])
         draw_rectangles(rects, fills)
