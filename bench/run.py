@@ -1,4 +1,7 @@
-"""korvex benchmark: korvex against pygame, PyGLM and complex in one process.
+"""korvex benchmark: korvex against pygame, PyGLM and complex in one process,
+and korvex.draw against raylib through ctypes and pygame.draw (with a
+display: `make bench` runs it under Xvfb; without one the drawing rows are
+left out).
 
     python3.14 bench/run.py [--quick] [--out DIR] [--rounds N] [--only REGEX]
 
