@@ -49,25 +49,28 @@ def korvex_world(count: int) -> Callable[[], None]:
     from korvex.rect.rect import Rect
     from korvex.vector2.vector2 import Vector2
 
-    particles = [(Vector2(x, y), Vector2(vx, vy)) for x, y, vx, vy in _start(count)]
+    # A particle is a body, a Rect of zero size whose top-left corner is its
+    # position, and a velocity: the body moves by to_moved, and a body of zero
+    # size is inside a rectangle exactly when its point is (edges included).
+    particles = [(Rect(x, y, 0, 0), Vector2(vx, vy)) for x, y, vx, vy in _start(count)]
     obstacles = [Rect(*o) for o in _obstacles()]
     bounds = Rect(*BOUNDS)
     left, top, right, bottom = bounds.left, bounds.top, bounds.right, bounds.bottom
 
     def frame() -> None:
-        for pos, vel in particles:
-            pos += vel * DT
-            if not bounds.collide_point(pos):
-                x, y = pos
+        for body, vel in particles:
+            body.to_moved(vel * DT)
+            if not bounds.contains(body):
+                x, y = body.topleft
                 if x < left or x > right:
                     vel.x = -vel.x
                 if y < top or y > bottom:
                     vel.y = -vel.y
-            if obstacles[int(pos.y // CELL) * COLS + int(pos.x // CELL)].collide_point(pos):
-                pos -= vel * DT
+            if obstacles[int(body.y // CELL) * COLS + int(body.x // CELL)].contains(body):
+                body.to_moved(vel * -DT)
                 vel.to_neg()
 
-    frame.state = lambda: [(p.x, p.y) for p, _ in particles]
+    frame.state = lambda: [(body.x, body.y) for body, _ in particles]
     return frame
 
 

@@ -129,9 +129,11 @@ template <std::size_t N, std::size_t M>
 inline bool parse_values(const Signature<N>& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                          PyObject* (&values)[M]) {
     static_assert(M == (N == 0 ? 1 : N), "one value per declared parameter");
-    // Fast path: exactly the positional arguments, no keywords.
-    if (kwnames == nullptr && static_cast<std::size_t>(nargs) == N) {
-        for (std::size_t i = 0; i < N; ++i) values[i] = args[i];
+    // Fast path: positional arguments only, as many as the signature takes
+    // (the optional ones left out are null).
+    const auto given = static_cast<std::size_t>(nargs);
+    if (kwnames == nullptr && given <= N && given >= sig.required) {
+        for (std::size_t i = 0; i < N; ++i) values[i] = i < given ? args[i] : nullptr;
         return true;
     }
     return parse_arguments(sig.name, sig.params.data(), N, sig.required, args, nargs, kwnames, values, sig.leading);
