@@ -322,7 +322,9 @@ int exec_color(PyObject* module) {
 KORVEX_MODULE(color, color_impl::exec_color,
               "Color, the 8-bit RGBA colour.\n\n"
               "Comparison, tint and packing are raylib's; normalize() and Color.from_normalized() convert to "
-              "and from Vector4 values in 0..1.\n\n"
+              "and from Vector4 values in 0..1. Color.from_int, from_hex and from_hsv make colours, get_hex and "
+              "get_hsv describe them, and get_lerp, get_faded, get_alpha_blended, get_brightened and "
+              "get_contrasted derive new ones with raylib's own helpers.\n\n"
               "Color(r, g, b, a=255): an 8-bit RGBA colour.\n\n"
               "Each argument converts to a 32-bit int (a float is truncated toward zero; OverflowError outside "
               "that range) and is clamped to 0..255, so Color(300, -5, 128) is (255, 0, 128, 255).\n\n"

@@ -280,7 +280,11 @@ KORVEX_MODULE(rect, rect_impl::exec_rect,
               "Rect(position, size) takes two Vector2s or lists or tuples of two numbers. Numbers convert by "
               "the float protocol, rounded to single precision. Other arguments raise ValueError (TypeError "
               "for 3 or more than 4 arguments or a keyword); a failure changes nothing.\n\n"
-              "collide_point includes the border; collide_rect needs a true overlap. == compares the four "
+              "The anchor properties (topleft ... midright, center, size) read a new Vector2 and, assigned, "
+              "move the rectangle (size sets width and height). get_ methods (get_moved, get_clamped, "
+              "get_union ...) return a new Rect; their to_ twins change the rectangle and return it.\n\n"
+              "collide_point includes the border; collide_rect needs a true overlap, and so do collide_list, "
+              "collide_list_all, collide_objects and collide_objects_all, which test many in one loop. == compares the four "
               "fields exactly and is False for other types; unhashable. len() is 4 and r[i] reads x, y, width, "
               "height. May be subclassed: native callers honour a subclass's get_ and collide_ methods. "
               "Pickling is refused.")
