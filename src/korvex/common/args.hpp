@@ -130,9 +130,10 @@ inline bool parse_values(const Signature<N>& sig, PyObject* const* args, Py_ssiz
                          PyObject* (&values)[M]) {
     static_assert(M == (N == 0 ? 1 : N), "one value per declared parameter");
     // Fast path: positional arguments only, as many as the signature takes
-    // (the optional ones left out are null).
+    // (trailing optional ones left out are null; an optional first parameter
+    // shifts them, so that case goes to the general parser).
     const auto given = static_cast<std::size_t>(nargs);
-    if (kwnames == nullptr && given <= N && given >= sig.required) {
+    if (kwnames == nullptr && given <= N && given >= sig.required && (sig.leading == 0 || given == N)) {
         for (std::size_t i = 0; i < N; ++i) values[i] = i < given ? args[i] : nullptr;
         return true;
     }
