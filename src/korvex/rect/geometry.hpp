@@ -73,7 +73,7 @@ using korvex::signature;
 inline constexpr auto get_moved = get_form<moved>(signature("get_moved", "dx", "dy").with_defaults("None"),
                                                   "Returns a new Rect:" KORVEX_MOVED_DOC);
 inline constexpr auto to_moved = to_form<moved>(signature("to_moved", "dx", "dy").with_defaults("None"),
-                                                "Returns self," KORVEX_MOVED_DOC);
+                                                "Returns self, changed:" KORVEX_MOVED_DOC);
 
 #define KORVEX_INFLATED_DOC                                                                         \
     " width + dw, height + dh, same centre.\n\nNegative values shrink it." KORVEX_PAIR_RULE("dw", "dh", \
@@ -81,7 +81,7 @@ inline constexpr auto to_moved = to_form<moved>(signature("to_moved", "dx", "dy"
 inline constexpr auto get_inflated = get_form<inflated>(
     signature("get_inflated", "dw", "dh").with_defaults("None"), "Returns a new Rect:" KORVEX_INFLATED_DOC);
 inline constexpr auto to_inflated = to_form<inflated>(signature("to_inflated", "dw", "dh").with_defaults("None"),
-                                                      "Returns self," KORVEX_INFLATED_DOC);
+                                                      "Returns self, changed:" KORVEX_INFLATED_DOC);
 
 #define KORVEX_SCALED_DOC                                                                                    \
     " width times fx, height times fy, same centre.\n\nWith fx alone both are scaled " \
@@ -89,7 +89,7 @@ inline constexpr auto to_inflated = to_form<inflated>(signature("to_inflated", "
 inline constexpr auto get_scaled = get_form<scaled>(signature("get_scaled", "fx", "fy").with_defaults("None"),
                                                     "Returns a new Rect:" KORVEX_SCALED_DOC);
 inline constexpr auto to_scaled = to_form<scaled>(signature("to_scaled", "fx", "fy").with_defaults("None"),
-                                                  "Returns self," KORVEX_SCALED_DOC);
+                                                  "Returns self, changed:" KORVEX_SCALED_DOC);
 
 #define KORVEX_CLAMPED_DOC                                                                           \
     " moved to lie inside other.\n\nThe size is kept; on an axis where self is larger than other it is " \
@@ -97,7 +97,7 @@ inline constexpr auto to_scaled = to_form<scaled>(signature("to_scaled", "fx", "
 inline constexpr auto get_clamped =
     get_form<clamped>(signature("get_clamped", "other"), "Returns a new Rect:" KORVEX_CLAMPED_DOC);
 inline constexpr auto to_clamped =
-    to_form<clamped>(signature("to_clamped", "other"), "Returns self," KORVEX_CLAMPED_DOC);
+    to_form<clamped>(signature("to_clamped", "other"), "Returns self, changed:" KORVEX_CLAMPED_DOC);
 
 #define KORVEX_NORMALIZED_DOC                                                                                \
     " with a width and height of at least 0.\n\nA negative width or height is made positive and x or y " \
@@ -105,7 +105,7 @@ inline constexpr auto to_clamped =
 inline constexpr auto get_normalized =
     get_form<normalized>(signature("get_normalized"), "Returns a new Rect:" KORVEX_NORMALIZED_DOC);
 inline constexpr auto to_normalized =
-    to_form<normalized>(signature("to_normalized"), "Returns self," KORVEX_NORMALIZED_DOC);
+    to_form<normalized>(signature("to_normalized"), "Returns self, changed:" KORVEX_NORMALIZED_DOC);
 
 inline constexpr auto get_clipped = get_form<clipped>(
     signature("get_clipped", "other"),
