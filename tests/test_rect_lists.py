@@ -52,6 +52,22 @@ def test_empty(empty):
     assert SELF.collide_list(empty) == -1
 
 
+class Overstated(list):
+    """A list whose __len__ claims far more items than memory could hold."""
+
+    def __len__(self):
+        return 2**62
+
+
+@pytest.mark.parametrize("method, expected", [("collide_list", 1), ("collide_list_all", [1]),
+                                              ("collide_objects", (5, 5, 1, 1)),
+                                              ("collide_objects_all", [(5, 5, 1, 1)]),
+                                              ("get_union_all", Rect(0, 0, 21, 10))])
+def test_items_are_read_not_counted(method, expected):
+    # Only the items there are matter: room for what __len__ claims is never made.
+    assert getattr(SELF, method)(Overstated([(20, 0, 1, 1), (5, 5, 1, 1)])) == expected
+
+
 @pytest.mark.parametrize("method, none", [("collide_list", -1), ("collide_list_all", []),
                                           ("collide_objects", None), ("collide_objects_all", [])])
 def test_nothing_collides(method, none):

@@ -28,9 +28,21 @@ inline bool plain_rect(PyObject* item, double (&out)[4]) {
 // until it returns 1 (stop) or -1 (failure, exception set); returns that, or 0
 // when every item was visited. The rectangle is the item's, or key(item)'s when
 // key is given. `item` is borrowed and valid for the call only.
+// The items of anything iterable, in a new list. The list is filled from an
+// iterator, which sizes it by its own length hint: list(argument) would first
+// make room for as many items as argument's __len__ claims, and a length
+// beyond memory would raise MemoryError before a single item was read.
+PyObject* list_of_items(PyObject* argument) {
+    PyObject* iterator = PyObject_GetIter(argument);
+    if (iterator == nullptr) return nullptr;
+    PyObject* list = PySequence_List(iterator);
+    Py_DECREF(iterator);
+    return list;
+}
+
 template <class Visit>
 int each_rect(PyObject* argument, const char* param, PyObject* key, Visit&& visit) {
-    PyObject* sequence = is_exact_list_or_tuple(argument) ? Py_NewRef(argument) : PySequence_List(argument);
+    PyObject* sequence = is_exact_list_or_tuple(argument) ? Py_NewRef(argument) : list_of_items(argument);
     if (sequence == nullptr) return -1;
     int result = 0;
     // The size and the item array are read again at every step: the general
