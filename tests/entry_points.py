@@ -1019,8 +1019,14 @@ LETTER = ("letter", "image")
 entry("GlyphInfo(...)", LETTER, lambda k: k.GlyphInfo, constant((1, 2)), **RESOURCE)
 entry("GlyphInfo(keyword)", LETTER, lambda k: lambda value: k.GlyphInfo(value=value), constant((1,)), **RESOURCE)
 entry("pickle.dumps(GlyphInfo)", LETTER, lambda k: lambda: pickle.dumps(k.GlyphInfo()), raises=TypeError, **RESOURCE)
-method(LETTER, lambda k: k.GlyphInfo(), "__setstate__", constant(((),)), raises=TypeError, label="GlyphInfo.",
-       **RESOURCE)
+# The resource types' own pickling hooks refuse, as pickle.dumps does.
+for _label, _needs, _owner in (
+    ("Image.", "image", lambda k: k.Image()), ("Texture.", TEXTURE, lambda k: k.Texture()),
+    ("RenderTexture.", CANVAS, lambda k: k.RenderTexture.__new__(k.RenderTexture)),
+    ("GlyphInfo.", LETTER, lambda k: k.GlyphInfo()),
+):
+    method(_needs, _owner, "__reduce__", raises=TypeError, label=_label, **RESOURCE)
+    method(_needs, _owner, "__setstate__", constant(((),)), raises=TypeError, label=_label, **RESOURCE)
 entry("letter_new", LETTER + ("consumer.letter_new",), lambda k: k.consumer.letter_new, constant((65, 1, -2, 7, 4, 6)),
       params=("fixed",) * 6, **RESOURCE)
 entry("letter_fields", LETTER + ("consumer.letter_fields", "consumer.letter_new"),

@@ -1,5 +1,6 @@
 """help() and inspect.signature for every public module, method and property
-of the catalogue (entry_points.namespace()).
+of the catalogue (entry_points.namespace()); and every public class, method,
+function and property of the built modules has a stub and a catalogue entry.
 
 The classes themselves carry no docstring, and neither do the swizzle
 properties (one per word of component letters); the module's docstring
@@ -10,9 +11,11 @@ keyword plus one unknown keyword, it must complain about the unknown one
 only, and one positional argument more than it lists must be refused.
 """
 
+import ast
 import inspect
 import re
 import types
+from pathlib import Path
 
 import pytest
 
@@ -139,3 +142,68 @@ def test_help_shows_parameters_and_rules():
     assert "border" in text and "ValueError" in text
     assert str(inspect.signature(E.load("color").Color.fade)) == "(self, /, alpha)"
     assert re.search(r"\(x, y\)$", str(inspect.signature(E.load("vector2").Vector2.from_xy)))
+
+
+# --- the stubs and the catalogue keep up with the modules ----------------------------------------
+
+STUBS = Path(__file__).resolve().parent.parent / "stubs" / "korvex"
+
+
+def stub_names(module_name):
+    """{"": names declared at the stub's top level, class name: names declared in its body}."""
+    path = STUBS / module_name / f"{module_name}.pyi"
+    assert path.is_file(), f"no stub {path.name}"
+
+    def declared(body):
+        return {node.target.id if isinstance(node, ast.AnnAssign) else node.name for node in body
+                if isinstance(node, (ast.FunctionDef, ast.ClassDef, ast.AnnAssign))}
+
+    tree = ast.parse(path.read_text())
+    return {"": declared(tree.body)} | {n.name: declared(n.body) for n in tree.body if isinstance(n, ast.ClassDef)}
+
+
+def in_family(cls, name):
+    """Members made from one table, which the catalogue samples: the vector
+    swizzles and the palette's colours."""
+    return is_swizzle(cls, name) or (cls.__name__ == "Colors" and isinstance(vars(cls)[name], types.GetSetDescriptorType))
+
+
+def public_members(module):
+    """(owner class or None, name) for the module's functions and classes, and
+    the methods and properties of the classes (one per family of members)."""
+    found = []
+    for name, value in vars(module).items():
+        if isinstance(value, types.BuiltinFunctionType):
+            found.append((None, name))
+        elif isinstance(value, type) and value.__module__ == module.__name__:
+            found.append((None, name))
+            families = set()
+            for attr, member in vars(value).items():
+                if isinstance(member, DESCRIBED_KINDS) and attr != "__new__":
+                    if not in_family(value, attr):
+                        found.append((value, attr))
+                    elif is_swizzle(value, attr) not in families:
+                        families.add(is_swizzle(value, attr))
+                        found.append((value, attr))
+    return found
+
+
+def catalogued(owner, name, ids):
+    if owner is None:
+        pattern = rf"^{name}\(|(^|\W){name}(\W|$)"
+    elif in_family(owner, name):
+        pattern = rf"^{owner.__name__}\.({'[xyzw]{2,}' if is_swizzle(owner, name) else '[A-Z]'})"
+    else:
+        pattern = rf"(^|[\s(]){owner.__name__}\.(\(class\) )?{re.escape(name)}(\W|$)"
+    return any(re.search(pattern, entry_id) for entry_id in ids)
+
+
+@pytest.mark.parametrize("module_name", E.MODULES)
+def test_every_public_member_has_a_stub_and_a_catalogue_entry(module_name):
+    stubs, ids = stub_names(module_name), [e.id for e in E.ENTRIES]
+    members = public_members(E.load(module_name))
+    no_stub = [f"{owner.__name__}.{name}" if owner else name for owner, name in members
+               if name not in stubs.get(owner.__name__ if owner else "", ())]
+    no_entry = [f"{owner.__name__}.{name}" if owner else name for owner, name in members
+                if not catalogued(owner, name, ids)]
+    assert (no_stub, no_entry) == ([], []), f"without a stub: {no_stub}; without a catalogue entry: {no_entry}"
