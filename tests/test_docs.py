@@ -165,7 +165,8 @@ def stub_names(module_name):
 def in_family(cls, name):
     """Members made from one table, which the catalogue samples: the vector
     swizzles and the palette's colours."""
-    return is_swizzle(cls, name) or (cls.__name__ == "Colors" and isinstance(vars(cls)[name], types.GetSetDescriptorType))
+    palette = cls.__name__ == "Colors" and isinstance(vars(cls)[name], types.GetSetDescriptorType)
+    return is_swizzle(cls, name) or palette
 
 
 def public_members(module):
