@@ -1,7 +1,8 @@
 # korvex: build and test entry points.  `make test` does everything: the
-# test suite three times, against three builds (release; Debian's debug
-# interpreter, which also runs the leak test; ASan + UBSan), then the stub
-# check and the pip install check.  `make demo` draws the particle demo
+# test suite against three builds (release; Debian's debug interpreter, which
+# also runs the leak test; ASan + UBSan), the stub check and the pip install
+# check, as parallel jobs; each exhaustive sweep runs in one of the three
+# builds only (see SWEEPS below).  `make demo` draws the particle demo
 # (examples/particles.py) headless into build/demo/particles.png.
 #
 # Every command runs through scripts/env.sh: natively when the host has
@@ -22,6 +23,9 @@
 #   BENCH_OUT    where `make bench` writes results.{md,json,png} (default build/bench)
 #   BENCH_ARGS   extra arguments for bench/run.py, e.g. BENCH_ARGS="--only Rect"
 #   DIST_DIR     where `make wheel` writes the repaired wheel (default dist)
+#   TEST_JOBS    how many of make test's builds and runs go at once (default 3)
+#   ASAN_STACKS  fast (default) or full: how allocation stacks are recorded in
+#                the sanitizer run (see the sanitizer block)
 
 SHELL := /bin/bash
 .SHELLFLAGS := -eu -o pipefail -c
@@ -54,11 +58,32 @@ define configure_build
 	$(ENV) cmake --build $(abspath $(1))
 endef
 
-# $(call run_pytest,DIR,ENV ASSIGNMENTS,PYTHON)
+# $(call run_pytest,DIR,ENV ASSIGNMENTS,PYTHON,TEST FILES LEFT OUT)
 define run_pytest
 	$(ENV) env PYTHONPATH=$(abspath $(1))/python KORVEX_BUILD_PYTHON=$(abspath $(1))/python $(2) \
-	    $(XVFB) $(3) -m pytest -q -o cache_dir=$(abspath $(1))/.pytest_cache $(PYTEST_ARGS) $(TESTS)
+	    $(XVFB) $(3) -m pytest -q -o cache_dir=$(abspath $(1))/.pytest_cache $(addprefix --ignore=,$(4)) \
+	    $(PYTEST_ARGS) $(TESTS)
 endef
+
+# ---------------------------------------------------------------------------
+# SWEEPS.  The exhaustive sweeps would cost most of make test's time if each
+# ran against all three builds, so under `make test` (SWEEPS=split) each runs
+# against the one whose checks it needs; a variant run on its own (make
+# test-release, test-debug, test-asan) runs every test file.
+#   * debug interpreter: tests/test_alloc_failure.py, whose reference and
+#     block counts on every failure path only that interpreter keeps (and
+#     tests/test_leaks.py, which runs nowhere else anyway);
+#   * ASan + UBSan: tests/test_hostile.py, every catalogue entry with hostile
+#     and random values under the sanitizers and LeakSanitizer, and
+#     tests/test_demo.py, the demo's drawing under the sanitizers;
+#   * release: the benchmark smoke (tests/test_bench.py skips itself elsewhere).
+# The functional suite runs against all three.
+# ---------------------------------------------------------------------------
+SWEEPS ?=
+ONLY_IN_DEBUG = tests/test_alloc_failure.py
+ONLY_IN_ASAN = tests/test_hostile.py tests/test_demo.py
+left_out = $(if $(filter split,$(SWEEPS)),$(1))
+TEST_JOBS ?= 3
 
 # ---------------------------------------------------------------------------
 # The sanitizer run (test-asan).  The modules are built with ASan + UBSan
@@ -79,15 +104,37 @@ endef
 #   * Leaks are checked at the exit of every Python process (detect_leaks=1)
 #     against tests/sanitizers/lsan.supp, which lists what the interpreter
 #     and the GL driver lose on their own; any other leak fails the run
-#     (exit code 23), or the test whose subprocess leaked.
+#     (the process aborts with the report), or the test whose subprocess
+#     leaked.
 #   * The first ASan or UBSan report aborts the process (abort_on_error,
 #     halt_on_error; UBSan is also compiled with -fno-sanitize-recover).
+#   * Allocation stacks (what a leak report shows, and what the suppressions
+#     match) are recorded with the fast frame-pointer unwinder.  The
+#     interpreter has no frame pointers, so a stack through it stops at its
+#     first frame (PyFloat_FromDouble, say): such a report matches no
+#     suppression, and fails the run.  ASAN_STACKS=full unwinds from the
+#     debug information instead and shows whole stacks, at two and a half
+#     times the run's CPU time with 4 frames, many more with 30.
+#   * The sanitized interpreters never compile a module from source: the
+#     interpreter's compiler loses two constants of numpy's __init__.py
+#     when pytest is loaded (the suppression that names its parser matches
+#     only full stacks).  PYTHONPYCACHEPREFIX points them at a .pyc cache in
+#     the build tree, which tests/sanitizers/warm_pycache.py fills first.
 # ---------------------------------------------------------------------------
+ASAN_STACKS ?= fast
+ASAN_UNWIND = $(if $(filter full,$(ASAN_STACKS)),:fast_unwind_on_malloc=0:malloc_context_size=30)
 ASAN_PRELOAD = $$($(ENV) g++ -print-file-name=libasan.so) $(abspath $(ASAN_BUILD_DIR))/keep-loaded.so
-ASAN_ENV = env LD_PRELOAD="$(ASAN_PRELOAD)" PYTHONMALLOC=malloc \
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:check_initialization_order=1:strict_string_checks=1 \
-    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
+ASAN_BASE_ENV = env LD_PRELOAD="$(ASAN_PRELOAD)" PYTHONMALLOC=malloc \
+    PYTHONPYCACHEPREFIX=$(abspath $(ASAN_BUILD_DIR))/pycache \
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
+ASAN_ENV = $(ASAN_BASE_ENV) \
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:check_initialization_order=1:strict_string_checks=1$(ASAN_UNWIND) \
+    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0$(ASAN_UNWIND)
+# $(call warm_asan_pycache): fill the run's .pyc cache (leak checking off).
+define warm_asan_pycache
+	$(ENV) env PYTHONPATH=$(abspath $(ASAN_BUILD_DIR))/python KORVEX_BUILD_PYTHON=$(abspath $(ASAN_BUILD_DIR))/python \
+	    $(ASAN_BASE_ENV) ASAN_OPTIONS=detect_leaks=0 $(PYTHON) tests/sanitizers/warm_pycache.py $(TESTS)
+endef
 
 .PHONY: all build wheel test-wheel bench bench-profile demo test test-release test-only test-install test-stubs stubs test-debug build-debug \
     test-debug-only test-asan build-asan test-asan-only shell root clean distclean
@@ -108,15 +155,16 @@ demo: build
 	    $(XVFB) $(PYTHON) examples/particles.py $(DEMO_ARGS)
 
 ## Everything: the suite against the release, debug-interpreter and sanitizer
-## builds, then the pip install check.  Each variant builds on its own tree;
-## `make -j3 test` runs the three at once.
-test: test-release test-debug test-asan
-	$(MAKE) --no-print-directory test-stubs
-	$(MAKE) --no-print-directory test-install
+## builds (each on its own tree, the exhaustive sweeps split between them), the
+## stub check and the pip install check, TEST_JOBS of them at once; the output
+## of each is shown when it ends.
+test:
+	$(MAKE) --no-print-directory -j$(TEST_JOBS) --output-sync=target SWEEPS=split \
+	    test-release test-debug test-asan test-stubs test-install
 
 ## Build, then run the test suite.
 test-release: build
-	$(call run_pytest,$(BUILD_DIR),,$(PYTHON))
+	$(call run_pytest,$(BUILD_DIR),,$(PYTHON),$(call left_out,$(ONLY_IN_DEBUG) $(ONLY_IN_ASAN)))
 
 ## Benchmark against pygame, PyGLM and complex, and the drawing rows against
 ## raylib through ctypes and pygame.draw (bench/run.py), under Xvfb with a
@@ -182,7 +230,7 @@ build-debug:
 	$(call configure_build,$(DEBUG_BUILD_DIR),-DCMAKE_BUILD_TYPE=Debug -DPython_EXECUTABLE=$(DEBUG_PYTHON))
 
 test-debug: build-debug
-	$(call run_pytest,$(DEBUG_BUILD_DIR),,$(DEBUG_PYTHON))
+	$(call run_pytest,$(DEBUG_BUILD_DIR),,$(DEBUG_PYTHON),$(call left_out,$(ONLY_IN_ASAN)))
 
 test-debug-only:
 	$(call run_pytest,$(DEBUG_BUILD_DIR),,$(DEBUG_PYTHON))
@@ -196,9 +244,11 @@ $(ASAN_BUILD_DIR)/keep-loaded.so: tests/sanitizers/keep_loaded.cpp
 	$(ENV) g++ -shared -fPIC -O2 -Wall -Werror -o $(abspath $@) $(abspath $<)
 
 test-asan: build-asan
-	$(call run_pytest,$(ASAN_BUILD_DIR),,$(ASAN_ENV) $(PYTHON))
+	$(call warm_asan_pycache)
+	$(call run_pytest,$(ASAN_BUILD_DIR),,$(ASAN_ENV) $(PYTHON),$(call left_out,$(ONLY_IN_DEBUG)))
 
 test-asan-only: $(ASAN_BUILD_DIR)/keep-loaded.so
+	$(call warm_asan_pycache)
 	$(call run_pytest,$(ASAN_BUILD_DIR),,$(ASAN_ENV) $(PYTHON))
 
 ## Interactive shell in the build environment.

@@ -305,7 +305,16 @@ SANITIZER_FAULTS = {
         target = ctypes.create_string_buffer(256)
         ctypes.memmove(target, id(t), 256)
     """, "AddressSanitizer: heap-buffer-overflow"),
+    # Leaks in code of ours: a block, and floats the interpreter made for us
+    # (with the fast unwinder their stack stops at PyFloat_FromDouble, as the
+    # interpreter's own would: no suppression may match that).
+    "leaked block": ("import korvex_consumer\nkorvex_consumer.leak_block()", "LeakSanitizer: detected memory leaks"),
+    "leaked floats": ("import korvex_consumer\nfor i in range(100): korvex_consumer.leak_float(i + 0.5)",
+                      "in PyFloat_FromDouble"),
 }
+# Allocation stacks unwound in full (make test-asan ASAN_STACKS=full), deep
+# enough for the frames that matter here.
+FULL_STACKS = ":fast_unwind_on_malloc=0:malloc_context_size=5"
 
 
 @pytest.mark.skipif(not SANITIZED, reason="checks the sanitizer run's setup (make test-asan)")
@@ -319,3 +328,29 @@ def test_sanitizers_report_faults(fault):
     completed = subprocess.run([sys.executable, "-c", textwrap.dedent(code)], capture_output=True, text=True,
                                timeout=120)
     assert completed.returncode != 0 and report in completed.stderr, E.abbreviated(completed.stderr)
+
+
+# Compiling numpy from source with pytest loaded: the interpreter's parser
+# keeps two float constants (the sanitizer run reads compiled files from a
+# cache of its own so that this does not happen there).
+COMPILES_FROM_SOURCE = """
+import sys, tempfile
+import pytest
+sys.pycache_prefix, sys.dont_write_bytecode = tempfile.mkdtemp(), True
+import numpy
+"""
+
+
+@pytest.mark.skipif(not SANITIZED, reason="checks the sanitizer run's setup (make test-asan)")
+@pytest.mark.parametrize("code, leaks, shown", [
+    (SANITIZER_FAULTS["leaked floats"][0], True, "in leak_float"),
+    (COMPILES_FROM_SOURCE, False, "_PyPegen_number_token"),
+], ids=["ours", "the interpreter's"])
+def test_full_stacks_tell_our_leaks_from_the_interpreters(code, leaks, shown):
+    """With whole stacks a leak of ours is reported through our frame, and
+    the interpreter's is matched by its suppression."""
+    env = dict(os.environ)
+    env["ASAN_OPTIONS"] += FULL_STACKS
+    env["LSAN_OPTIONS"] += FULL_STACKS + ":print_suppressions=1"
+    completed = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=300, env=env)
+    assert (completed.returncode != 0, shown in completed.stderr) == (leaks, True), E.abbreviated(completed.stderr)
