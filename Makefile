@@ -58,11 +58,10 @@ define configure_build
 	$(ENV) cmake --build $(abspath $(1))
 endef
 
-# $(call run_pytest,DIR,ENV ASSIGNMENTS,PYTHON,TEST FILES LEFT OUT)
+# $(call run_pytest,DIR,ENV ASSIGNMENTS,PYTHON[,PYTEST OPTIONS[,WHAT TO COLLECT INSTEAD OF TESTS]])
 define run_pytest
 	$(ENV) env PYTHONPATH=$(abspath $(1))/python KORVEX_BUILD_PYTHON=$(abspath $(1))/python $(2) \
-	    $(XVFB) $(3) -m pytest -q -o cache_dir=$(abspath $(1))/.pytest_cache $(addprefix --ignore=,$(4)) \
-	    $(PYTEST_ARGS) $(TESTS)
+	    $(XVFB) $(3) -m pytest -q -o cache_dir=$(abspath $(1))/.pytest_cache $(4) $(PYTEST_ARGS) $(or $(5),$(TESTS))
 endef
 
 # ---------------------------------------------------------------------------
@@ -77,12 +76,16 @@ endef
 #     and random values under the sanitizers and LeakSanitizer, and
 #     tests/test_demo.py, the demo's drawing under the sanitizers;
 #   * release: the benchmark smoke (tests/test_bench.py skips itself elsewhere).
-# The functional suite runs against all three.
+# The functional suite runs against all three.  The debug interpreter's share
+# is the largest, so there its sweep runs as a job of its own
+# (test-debug-sweeps), beside the rest of its suite.
 # ---------------------------------------------------------------------------
 SWEEPS ?=
 ONLY_IN_DEBUG = tests/test_alloc_failure.py
 ONLY_IN_ASAN = tests/test_hostile.py tests/test_demo.py
-left_out = $(if $(filter split,$(SWEEPS)),$(1))
+left_out = $(if $(filter split,$(SWEEPS)),$(addprefix --ignore=,$(1)))
+# The debug sweeps that TESTS selects.
+DEBUG_SWEEPS = $(if $(filter tests tests/,$(TESTS)),$(ONLY_IN_DEBUG),$(filter $(ONLY_IN_DEBUG),$(TESTS)))
 TEST_JOBS ?= 3
 
 # ---------------------------------------------------------------------------
@@ -137,7 +140,7 @@ define warm_asan_pycache
 endef
 
 .PHONY: all build wheel test-wheel bench bench-profile demo test test-release test-only test-install test-stubs stubs test-debug build-debug \
-    test-debug-only test-asan build-asan test-asan-only shell root clean distclean
+    test-debug-sweeps test-debug-only test-asan build-asan test-asan-only shell root clean distclean
 
 all: build
 
@@ -160,7 +163,7 @@ demo: build
 ## of each is shown when it ends.
 test:
 	$(MAKE) --no-print-directory -j$(TEST_JOBS) --output-sync=target SWEEPS=split \
-	    test-release test-debug test-asan test-stubs test-install
+	    test-release test-debug test-debug-sweeps test-asan test-stubs test-install
 
 ## Build, then run the test suite.
 test-release: build
@@ -230,7 +233,12 @@ build-debug:
 	$(call configure_build,$(DEBUG_BUILD_DIR),-DCMAKE_BUILD_TYPE=Debug -DPython_EXECUTABLE=$(DEBUG_PYTHON))
 
 test-debug: build-debug
-	$(call run_pytest,$(DEBUG_BUILD_DIR),,$(DEBUG_PYTHON),$(call left_out,$(ONLY_IN_ASAN)))
+	$(call run_pytest,$(DEBUG_BUILD_DIR),,$(DEBUG_PYTHON),$(call left_out,$(ONLY_IN_ASAN) $(ONLY_IN_DEBUG)))
+
+## The debug interpreter's sweeps alone (what SWEEPS=split leaves out of test-debug).
+test-debug-sweeps: build-debug
+	$(if $(and $(filter split,$(SWEEPS)),$(DEBUG_SWEEPS)),\
+	    $(call run_pytest,$(DEBUG_BUILD_DIR),,$(DEBUG_PYTHON),-o cache_dir=$(abspath $(DEBUG_BUILD_DIR))/.pytest_cache-sweeps,$(DEBUG_SWEEPS)))
 
 test-debug-only:
 	$(call run_pytest,$(DEBUG_BUILD_DIR),,$(DEBUG_PYTHON))

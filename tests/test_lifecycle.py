@@ -314,7 +314,7 @@ SANITIZER_FAULTS = {
 }
 # Allocation stacks unwound in full (make test-asan ASAN_STACKS=full), deep
 # enough for the frames that matter here.
-FULL_STACKS = ":fast_unwind_on_malloc=0:malloc_context_size=5"
+FULL_STACKS = ":fast_unwind_on_malloc=0:malloc_context_size=6"
 
 
 @pytest.mark.skipif(not SANITIZED, reason="checks the sanitizer run's setup (make test-asan)")
