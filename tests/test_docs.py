@@ -201,6 +201,7 @@ def catalogued(owner, name, ids):
 
 @pytest.mark.parametrize("module_name", E.MODULES)
 def test_every_public_member_has_a_stub_and_a_catalogue_entry(module_name):
+    """The entry is what the hostile, leak and allocation-failure sweeps reach it through."""
     stubs, ids = stub_names(module_name), [e.id for e in E.ENTRIES]
     members = public_members(E.load(module_name))
     no_stub = [f"{owner.__name__}.{name}" if owner else name for owner, name in members

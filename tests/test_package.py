@@ -39,27 +39,3 @@ def test_generated_parts_of_the_stubs_are_current():
     assert [path.name for path in stubgen.stubs()] == sorted(f"{name}.pyi" for name in MODULES)
     assert stubgen.stale() == [], "run `make stubs`"
 
-
-def _public_names():
-    """(class name, attribute) for every public method, static method and
-    property of the built classes (swizzles and palette colours aside: a few
-    stand for all)."""
-    import entry_points as E
-    from test_docs import CLASSES, DESCRIBED_KINDS, is_swizzle
-
-    return [
-        (cls.__name__, name) for cls in CLASSES for name, attr in vars(cls).items()
-        if isinstance(attr, DESCRIBED_KINDS) and not name.startswith("_") and not is_swizzle(cls, name)
-        and not (cls.__name__ == "Colors" and name[:1].isupper())
-        and cls.__module__.startswith("korvex.") and hasattr(E.namespace(), cls.__name__)
-    ]
-
-
-@pytest.mark.parametrize("owner, name", _public_names(), ids=lambda value: str(value))
-def test_every_public_name_is_in_the_entry_catalogue(owner, name):
-    """So that the hostile, leak and allocation-failure sweeps reach it."""
-    import entry_points as E
-
-    word = re.compile(rf"(^|[ .(]){re.escape(name)}($|[ (])")
-    assert any(i.startswith(f"{owner}.") and word.search(i[len(owner):]) for i in E.BY_ID), (
-        f"{owner}.{name} has no entry in tests/entry_points.py")
