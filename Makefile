@@ -110,7 +110,10 @@ TEST_JOBS ?= 3
 #     (the process aborts with the report), or the test whose subprocess
 #     leaked.
 #   * The first ASan or UBSan report aborts the process (abort_on_error,
-#     halt_on_error; UBSan is also compiled with -fno-sanitize-recover).
+#     halt_on_error; UBSan is also compiled with -fno-sanitize-recover).  An
+#     allocation too large to be made fails as it does without the sanitizer
+#     (allocator_may_return_null: the caller sees MemoryError), instead of
+#     ending the process.
 #   * Allocation stacks (what a leak report shows, and what the suppressions
 #     match) are recorded with the fast frame-pointer unwinder.  The
 #     interpreter has no frame pointers, so a stack through it stops at its
@@ -130,8 +133,8 @@ ASAN_PRELOAD = $$($(ENV) g++ -print-file-name=libasan.so) $(abspath $(ASAN_BUILD
 ASAN_BASE_ENV = env LD_PRELOAD="$(ASAN_PRELOAD)" PYTHONMALLOC=malloc \
     PYTHONPYCACHEPREFIX=$(abspath $(ASAN_BUILD_DIR))/pycache \
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
-ASAN_ENV = $(ASAN_BASE_ENV) \
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:check_initialization_order=1:strict_string_checks=1$(ASAN_UNWIND) \
+ASAN_FLAGS = detect_leaks=1:abort_on_error=1:allocator_may_return_null=1:check_initialization_order=1:strict_string_checks=1
+ASAN_ENV = $(ASAN_BASE_ENV) ASAN_OPTIONS=$(ASAN_FLAGS)$(ASAN_UNWIND) \
     LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0$(ASAN_UNWIND)
 # $(call warm_asan_pycache): fill the run's .pyc cache (leak checking off).
 define warm_asan_pycache
