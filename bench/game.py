@@ -56,6 +56,8 @@ def korvex_world(count: int) -> Callable[[], None]:
     obstacles = [Rect(*o) for o in _obstacles()]
     bounds = Rect(*BOUNDS)
     left, top, right, bottom = bounds.left, bounds.top, bounds.right, bounds.bottom
+    # The walls' normals: a bounce is a reflection, exact for axis normals.
+    side_wall, end_wall = Vector2(1, 0), Vector2(0, 1)
 
     def frame() -> None:
         for body, vel in particles:
@@ -63,9 +65,9 @@ def korvex_world(count: int) -> Callable[[], None]:
             if not bounds.contains(body):
                 x, y = body.topleft
                 if x < left or x > right:
-                    vel.x = -vel.x
+                    vel.to_reflected(side_wall)
                 if y < top or y > bottom:
-                    vel.y = -vel.y
+                    vel.to_reflected(end_wall)
             if obstacles[int(body.y // CELL) * COLS + int(body.x // CELL)].contains(body):
                 body.to_moved(vel * -DT)
                 vel.to_neg()

@@ -7,6 +7,7 @@
 // and every message about counts, keywords and types comes from args.cpp.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <utility>
@@ -129,12 +130,13 @@ template <std::size_t N, std::size_t M>
 inline bool parse_values(const Signature<N>& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                          PyObject* (&values)[M]) {
     static_assert(M == (N == 0 ? 1 : N), "one value per declared parameter");
-    // Fast path: positional arguments only, as many as the signature takes
-    // (trailing optional ones left out are null; an optional first parameter
-    // shifts them, so that case goes to the general parser).
+    // Fast path: positional arguments only, no fewer than the required ones
+    // and no more than all: those left out are null, and an optional first
+    // parameter left out shifts the others by one.
     const auto given = static_cast<std::size_t>(nargs);
-    if (kwnames == nullptr && given <= N && given >= sig.required && (sig.leading == 0 || given == N)) {
-        for (std::size_t i = 0; i < N; ++i) values[i] = i < given ? args[i] : nullptr;
+    if (kwnames == nullptr && given >= sig.required && given <= N) {
+        const std::size_t first = std::min(sig.leading, N - given);
+        for (std::size_t i = 0; i < N; ++i) values[i] = i >= first && i < first + given ? args[i - first] : nullptr;
         return true;
     }
     return parse_arguments(sig.name, sig.params.data(), N, sig.required, args, nargs, kwnames, values, sig.leading);
