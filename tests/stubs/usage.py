@@ -34,6 +34,15 @@ assert_type(Vector2.from_xy(1, 2.5).length, float)
 v.x = 3
 v.data = {"x": 1, "y": 2}
 assert_type(Vector3(1, 2, 3).cross(Vector3()), Vector3)
+assert_type(v.cross(v), float)  # the plane's cross product is a number
+assert_type(v.get_polar(), tuple[float, float])
+assert_type(v.get_angle_to(v), float)
+assert_type(Vector2.from_polar(2.0, 0.5), Vector2)
+assert_type(v.to_clamped_length(2.0), Vector2)
+assert_type(v.get_clamped_length(1.0, 2.0).length_squared, float)
+assert_type(v.is_close(v, abs_tol=1e-6), bool)
+assert_type(Vector3().get_rotated(Vector3(0, 0, 1), 0.5), Vector3)
+v.get_lerp(Vector3(), 0.5)  # type: ignore[arg-type]
 assert_type(Vector3().zyx, Vector3)
 assert_type(Vector4(1, 2, 3, 4).wzyx, Vector4)
 assert_type(Vector4().get_tuple(), tuple[float, float, float, float])
