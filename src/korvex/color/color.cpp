@@ -142,7 +142,8 @@ constexpr auto equal = korvex::method(
     "raylib's ColorIsEqual. other must be a Color (TypeError otherwise).",
     color);
 constexpr auto tint = korvex::method(
-    signature("tint", "tint"), [](ColorObject* self, ColorObject* tint) { return box(ColorTint(self->_raw, tint->_raw)); },
+    signature("tint", "tint"),
+    [](ColorObject* self, ColorObject* tint) { return box(ColorTint(self->_raw, tint->_raw)); },
     "Returns a new Color: self tinted by tint (raylib ColorTint).\n\n"
     "Each channel is multiplied by tint's channel / 255. tint must be a Color (TypeError otherwise); self is "
     "unchanged.",

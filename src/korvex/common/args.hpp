@@ -260,7 +260,7 @@ constexpr std::size_t write_documented(char* out, const char* name, const Signat
 }
 
 // `Text` is a captureless lambda returning the doc text, so that the text
-// may come from a template argument or from a constexpr descriptor.
+// may come from a template argument.
 template <const auto& sig, Receiver receiver, class Text>
 constexpr auto build_documented(Text) {
     constexpr const char* doc = Text{}();
@@ -277,23 +277,10 @@ constexpr auto build_documented(Text) {
 template <const auto& sig, FixedString doc, Receiver receiver = Receiver::self>
 inline constexpr auto documented = detail::build_documented<sig, receiver>([] { return doc.value; });
 
-// The same for a text held by a constexpr descriptor:
-//     static constexpr auto doc = documented_by<sig>([] { return entry.doc; });
-template <const auto& sig, Receiver receiver = Receiver::self, class Text>
-constexpr auto documented_by(Text text) {
-    return detail::build_documented<sig, receiver>(text);
-}
-
 // A docstring without a signature (modules, properties, and classes whose
 // constructor parses by hand), folded: docstring<"The width, an int.">.data().
 template <FixedString text>
 inline constexpr auto docstring = detail::fold([] { return text.value; });
-
-// The same for a text held by a constexpr descriptor.
-template <class Text>
-constexpr auto docstring_by(Text text) {
-    return detail::fold(text);
-}
 
 // A method-table entry for a METH_FASTCALL | METH_KEYWORDS function.
 inline PyMethodDef fastcall_method(const char* name, FastcallFunction function, int extra_flags = 0,

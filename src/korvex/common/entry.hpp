@@ -16,8 +16,9 @@
 //
 // A parameter's C type fixes its conversion: double and float by the float
 // protocol, int by the 32-bit integer rule, T* and PyObject* borrowed (checked
-// against the type its Accepts names, if any); std::optional of a number is an
-// optional parameter that is empty when left out or given None. The body's result fixes what
+// against the type its Accepts names, if any), any other struct by the reader
+// its Accepts names (reads<Kind>); std::optional of a value is an optional
+// parameter that is empty when left out or given None. The body's result fixes what
 // the Python method returns: PyObject* as it is, double a float, int a truth
 // value (1 or 0, -1 on failure) given as a bool, void or bool (false on
 // failure) None; `returning(Returns::integer)` makes an int a Python int.
@@ -46,6 +47,9 @@ struct Accepts {
     bool exact = false;
     bool or_none = false;
     double fallback = 0.0;
+    // For a parameter of a class type (a raylib struct, say): reads it into
+    // the T* given, false with the exception set (see reads<Kind>).
+    bool (*read)(PyObject* value, const char* param, void* out) = nullptr;
 };
 
 inline constexpr Accepts anything{};
@@ -64,6 +68,18 @@ PyTypeObject* imported_type() {
 constexpr Accepts instance_of(PyTypeObject* (*type)(), bool or_none = false) { return {type, false, or_none}; }
 constexpr Accepts exactly(PyTypeObject* (*type)(), bool or_none = false) { return {type, true, or_none}; }
 constexpr Accepts number_or(double fallback) { return {nullptr, false, false, fallback}; }
+
+// A parameter read by a kind of its own, a struct with
+//     using Value = ...;  static bool read(PyObject*, const char* param, Value& out);
+// for values the number and object rules do not cover (a vector2-like read
+// into a raylib Vector2): function(signature("draw_pixel", "position"), body,
+// "...", reads<Point>) with a body taking a Vector2.
+template <class Kind>
+bool read_as(PyObject* value, const char* param, void* out) {
+    return Kind::read(value, param, *static_cast<typename Kind::Value*>(out));
+}
+template <class Kind>
+inline constexpr Accepts reads{nullptr, false, false, 0.0, read_as<Kind>};
 
 // What the Python method makes of the body's result (see above).
 enum class Returns { object, truth, number, integer, none };
@@ -160,28 +176,35 @@ template <class T>
 inline constexpr bool is_optional<std::optional<T>> = true;
 
 // One argument, given (or null for an optional one left out), into the C value
-// of its parameter.
-template <class T>
-inline bool convert_argument(const Accepts& accepts, const char* param, PyObject* value, T& out) {
+// of its parameter. `accepts` is a template argument, so that its checks are
+// compiled in rather than read at every call; a required parameter is never
+// null. std::optional of a value is empty when left out or given None.
+template <Accepts accepts, bool optional, class T>
+inline bool convert_argument(const char* param, PyObject* value, T& out) {
     if constexpr (is_optional<T>) {
         out.reset();
         if (value == nullptr || value == Py_None) return true;
         typename T::value_type converted;
-        if (!convert_argument(accepts, param, value, converted)) return false;
+        if (!convert_argument<accepts, false>(param, value, converted)) return false;
         out = converted;
         return true;
     } else if constexpr (std::is_pointer_v<T>) {
-        if (value != nullptr && accepts.type != nullptr) {
+        // A plain test: a function's address is no constant to the sanitizers.
+        if (accepts.type != nullptr && (!optional || value != nullptr)) {
             PyTypeObject* type = accepts.type();
             const bool matches = accepts.exact ? Py_IS_TYPE(value, type) : PyObject_TypeCheck(value, type);
             if (!matches && !(accepts.or_none && value == Py_None)) return raise_argument_type(param, type, value);
         }
         out = reinterpret_cast<T>(value);
         return true;
+    } else if constexpr (std::is_class_v<T>) {
+        static_assert(std::is_default_constructible_v<T>, "a value read by its own kind starts as T{}");
+        if (optional && value == nullptr) return true;
+        return accepts.read(value, param, &out);
     } else {
         static_assert(std::is_same_v<T, double> || std::is_same_v<T, float> || std::is_same_v<T, int>,
                       "a number parameter is a double, a float or an int");
-        if (value == nullptr) {
+        if (optional && value == nullptr) {
             out = static_cast<T>(accepts.fallback);
             return true;
         }
@@ -210,7 +233,8 @@ class Entry {
     static constexpr std::size_t first = entry.takes_self ? 1 : 0;
     static constexpr std::size_t N = std::tuple_size_v<AllParams> - first;
     static_assert(N == entry.sig.params.size(), "the body takes one value per declared parameter");
-    static constexpr bool dispatches = !std::is_same_v<std::remove_cvref_t<decltype(entry.on_override)>, std::nullptr_t>;
+    static constexpr bool dispatches =
+        !std::is_same_v<std::remove_cvref_t<decltype(entry.on_override)>, std::nullptr_t>;
     static constexpr Returns returns = entry.returns;
 
     template <std::size_t I>
@@ -307,11 +331,20 @@ public:
     // The Python method: the arguments parsed by the descriptor's signature and
     // converted in order, then the body called (never an override).
     static PyObject* method(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        PyObject* values[N == 0 ? 1 : N];
-        if (!parse_values(entry.sig, args, nargs, kwnames, values)) return nullptr;
+        // The usual call, exactly the positional arguments, reads them where
+        // they are; any other is parsed into `parsed`.
+        PyObject* parsed[N == 0 ? 1 : N];
+        PyObject* const* values = args;
+        if (kwnames != nullptr || static_cast<std::size_t>(nargs) != N) {
+            if (!parse_arguments(entry.sig.name, entry.sig.params.data(), N, entry.sig.required, args, nargs,
+                                 kwnames, parsed))
+                return nullptr;
+            values = parsed;
+        }
         return [&]<std::size_t... I>(std::index_sequence<I...>) -> PyObject* {
             std::tuple<Param<I>...> converted;
-            if (!(detail::convert_argument(entry.accepts[I], entry.sig.params[I], values[I], std::get<I>(converted)) &&
+            if (!(detail::convert_argument<entry.accepts[I], (I >= entry.sig.required)>(
+                      entry.sig.params[I], values[I], std::get<I>(converted)) &&
                   ...))
                 return nullptr;
             if constexpr (entry.takes_self) {

@@ -1,15 +1,9 @@
 // Python-level overrides of native slots. A slot of a subclassable type that is
 // called with its dispatch flag 0 first asks find_override whether the
 // object's class replaced the method; if so the slot calls the replacement
-// through call_override and converts its result instead of running its own
-// body:
-//
-//     Override found = find_override(self, skip_dispatch, "get_width", method);
-//     if (found.failed()) return nullptr;
-//     if (found) return call_override(found, override_result);
-//     return own body;
-//
-// The slots generated from a descriptor (entry.hpp) do this themselves.
+// and converts its result by one of the conversions below instead of running
+// its own body. The slots generated from an overridable descriptor
+// (entry.hpp) do all of this.
 #pragma once
 
 #include <type_traits>
@@ -26,7 +20,7 @@ inline bool may_override(PyObject* self) {
 }
 
 // The outcome of a look-up: the slot runs its own body, calls the override
-// (`method`, a new reference that call_override releases), or fails (the
+// (`method`, a new reference that the caller releases), or fails (the
 // look-up raised; the exception is set).
 struct Override {
     enum class Outcome { own_body, found, failed };
@@ -54,19 +48,8 @@ inline Override find_override(Object* self, int skip_dispatch, const char* name,
     return find_override(reinterpret_cast<PyObject*>(self), skip_dispatch, name, own);
 }
 
-// Calls the override found with the slot's object arguments, releases it,
-// and hands the result (a new reference, or null when the call failed) to
-// `convert`, whose return value is the slot's.
-template <class Convert, class... Args>
-inline auto call_override(Override found, Convert convert, Args*... args) {
-    PyObject* stack[] = {nullptr, reinterpret_cast<PyObject*>(args)...};
-    PyObject* result =
-        PyObject_Vectorcall(found.method, stack + 1, sizeof...(Args) | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
-    Py_DECREF(found.method);
-    return convert(result);
-}
-
-// Result conversions for call_override. Each consumes the override's result.
+// Conversions of an override's result (a new reference, or null when the
+// call failed), which each consumes.
 
 // The result as it is.
 inline PyObject* override_result(PyObject* result) { return result; }

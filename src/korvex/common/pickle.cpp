@@ -22,9 +22,11 @@ constexpr const char* private_setstate = setstate_sig.name;
 const char* refusal_message(PickleRefusal kind) {
     switch (kind) {
         case PickleRefusal::VectorData:
-            return "Pickling of struct members such as self.data must be explicitly requested with " KORVEX_PICKLE_SWITCH;
+            return "Pickling of struct members such as self.data must be explicitly requested with "
+                KORVEX_PICKLE_SWITCH;
         case PickleRefusal::RawStruct:
-            return "Pickling of struct members such as self._raw must be explicitly requested with " KORVEX_PICKLE_SWITCH;
+            return "Pickling of struct members such as self._raw must be explicitly requested with "
+                KORVEX_PICKLE_SWITCH;
         case PickleRefusal::Unconvertible: break;
     }
     return "self._raw cannot be converted to a Python object for pickling";

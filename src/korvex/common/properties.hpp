@@ -80,7 +80,7 @@ int property_setter(PyObject* self, PyObject* value, void*) {
     using Setter = Accessor<std::remove_cvref_t<decltype(entry.set)>>;
     if (value == nullptr) return raise_property_delete();
     typename Setter::Assigned converted;
-    if (!convert_argument(anything, entry.name, value, converted)) return -1;
+    if (!convert_argument<anything, false>(entry.name, value, converted)) return -1;
     const auto object = reinterpret_cast<typename Setter::Object>(self);
     if constexpr (std::is_void_v<typename Setter::Result>) {
         entry.set(object, converted);

@@ -7,12 +7,16 @@
 
 #include <cstddef>
 
+// KORVEX_INLINE: for the few hot helpers (a vector's allocation) that every
+// entry should inline whatever the inliner's budget for a large unit says.
 #if defined(__GNUC__)
 #define KORVEX_COLD __attribute__((cold, noinline))
 #define KORVEX_NOINLINE __attribute__((noinline))
+#define KORVEX_INLINE __attribute__((always_inline)) inline
 #else
 #define KORVEX_COLD
 #define KORVEX_NOINLINE
+#define KORVEX_INLINE inline
 #endif
 
 #include "korvex/common/fixed_string.hpp"

@@ -135,7 +135,7 @@ public:
         return self;
     }
 
-    static PyObject* box(const Struct& data) {
+    KORVEX_INLINE static PyObject* box(const Struct& data) {
         Object* self = allocate();
         if (self != nullptr) self->data = data;
         return reinterpret_cast<PyObject*>(self);
@@ -144,7 +144,8 @@ public:
     // --- native constructors ---------------------------------------------------
 
     template <class Arg>
-    static constexpr auto from_components = &detail::FromComponents<VectorType, Arg, std::make_index_sequence<N>>::create;
+    static constexpr auto from_components =
+        &detail::FromComponents<VectorType, Arg, std::make_index_sequence<N>>::create;
 
     static PyObject* cfrom_struct(Struct data) { return box(data); }
     static PyObject* cfrom_list(PyObject* list) { return from_items(list, "list index out of range"); }

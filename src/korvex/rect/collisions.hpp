@@ -1,6 +1,6 @@
 // Rect's collision entries, one descriptor each (common/entry.hpp): its
 // native slot, Python method, text signature and docstring come from it. The
-// rules are in collide.cpp; methods.cpp puts the entries in the method table
+// rules are in collide.hpp; methods.cpp puts the entries in the method table
 // and the native table.
 //
 // A slot called with dispatch flag 0 on a subclass instance lets the
@@ -10,18 +10,10 @@
 
 #include "korvex/common/entry.hpp"
 #include "korvex/common/override.hpp"
+#include "korvex/rect/collide.hpp"
 #include "korvex/rect/rect_internal.hpp"
 
 namespace rect_impl {
-
-// The rules: 1 or 0, or -1 with the exception set.
-int point_numeric(RectObject* self, PyObject* point);
-int point_attributes(RectObject* self, Vector2Object* point);
-int point_items(RectObject* self, PyObject* point);
-int rect_numeric(RectObject* self, PyObject* other);
-int rect_attributes(RectObject* self, Vector4Object* other);
-int rect_rect(RectObject* self, RectObject* other);
-int rect_items(RectObject* self, PyObject* other);
 
 // What the typed entries accept.
 inline constexpr auto vector2_or_none = korvex::instance_of(korvex::imported_type<vector2_class>, true);
@@ -55,20 +47,25 @@ constexpr auto collision(const char* name, const char* parameter, Rule rule, con
 #define KORVEX_RECT_OBJECTS                                                                                 \
     "\n\nThe values are added and compared as they are, with Python's + and <, so ints stay ints."
 
-inline constexpr auto collide_point = collision("collide_point", "point", point_numeric,
+// The untyped entries: any accepted kind, read into doubles.
+#define KORVEX_ANY_KIND(values)                                                                       \
+    "; anything else, other lengths included, raises ValueError. The " values " convert by the float " \
+    "protocol and are compared in double precision."
+inline constexpr auto collide_point = collision(
+    "collide_point", "point", point_numeric,
     "Returns True when the point lies in the rectangle, border included.\n\n"
-    "point is a Vector2, or a list or tuple of two numbers; anything else, other lengths included, "
-    "raises ValueError. The coordinates convert by the float protocol and are compared in double "
-    "precision." KORVEX_POINT_RULE);
+    "point is a Vector2, or a list or tuple of two numbers" KORVEX_ANY_KIND("coordinates") KORVEX_POINT_RULE);
+inline constexpr auto collide_rect =
+    collision("collide_rect", "other", rect_numeric,
+              "Returns True when the other rectangle overlaps this one.\n\nother is a Rect, a Vector4 (x, y, width, "
+              "height), or a list or tuple of four numbers" KORVEX_ANY_KIND("values") KORVEX_RECT_RULE);
+#undef KORVEX_ANY_KIND
+
+// The typed entries: one kind each, its values compared as they are.
 inline constexpr auto collide_point_vector2 = collision("collide_point_vector2", "point", point_attributes,
     "Returns True when the Vector2 lies in the rectangle, border included.\n\n"
     "point must be a Vector2 (TypeError otherwise; None raises AttributeError)." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS,
     vector2_or_none);
-inline constexpr auto collide_rect = collision("collide_rect", "other", rect_numeric,
-    "Returns True when the other rectangle overlaps this one.\n\n"
-    "other is a Rect, a Vector4 (x, y, width, height), or a list or tuple of four numbers; anything "
-    "else, other lengths included, raises ValueError. The values convert by the float protocol and are "
-    "compared in double precision." KORVEX_RECT_RULE);
 inline constexpr auto collide_rect_vector4 = collision("collide_rect_vector4", "other", rect_attributes,
     "Returns True when the Vector4 (x, y, width, height) overlaps self.\n\n"
     "other must be a Vector4 (TypeError otherwise; None raises AttributeError)." KORVEX_RECT_RULE

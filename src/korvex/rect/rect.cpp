@@ -1,6 +1,6 @@
 // korvex.rect.rect: the single-precision axis-aligned rectangle: the type, its
 // constructor and protocols. The properties are in properties.cpp, the methods
-// and the native table in methods.cpp, the collision rules in collide.cpp, the
+// and the native table in methods.cpp, the collision rules in collide.hpp, the
 // new rectangles made from one (moved, clamped, unions ...) in geometry.cpp and
 // the tests against many in lists.cpp.
 //

@@ -1,5 +1,5 @@
 // What the rect module's files share: rect.cpp (the type, its constructor and
-// protocols), properties.cpp, collide.cpp (the collision rules), geometry.cpp
+// protocols), properties.cpp, collide.hpp (the collision rules), geometry.cpp
 // and lists.cpp (the methods that make rectangles and test many), and
 // methods.cpp (the method table and the native table). Private to the rect
 // module: consumers include rect.hpp.
@@ -83,6 +83,19 @@ inline bool number_item(PyObject* sequence, Py_ssize_t index, double& out) {
     return ok;
 }
 
+// The first `count` attributes x, y, z, w of any object, by the float
+// protocol (out of line: the exact vectors are read in place instead).
+KORVEX_NOINLINE inline bool attribute_components(PyObject* vector, double* out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        PyObject* value = PyObject_GetAttr(vector, component_names[i]);
+        if (value == nullptr) return false;
+        bool ok = korvex::to_double(value, out[i]);
+        Py_DECREF(value);
+        if (!ok) return false;
+    }
+    return true;
+}
+
 // The first `count` components of a Vector2 (count 2) or Vector4 (count 4)
 // through its x, y, z, w attributes. The vector types are final and those
 // attributes return the stored components, so an exact instance is read in
@@ -107,14 +120,7 @@ bool vector_components(PyObject* vector, double (&out)[count]) {
             return true;
         }
     }
-    for (std::size_t i = 0; i < count; ++i) {
-        PyObject* value = PyObject_GetAttr(vector, component_names[i]);
-        if (value == nullptr) return false;
-        bool ok = korvex::to_double(value, out[i]);
-        Py_DECREF(value);
-        if (!ok) return false;
-    }
-    return true;
+    return attribute_components(vector, out, count);
 }
 
 // Items 0..count-1 of a list or tuple of exactly `count` items (a subclass's
@@ -156,9 +162,17 @@ inline bool vector_like(PyObject* value, double (&out)[2]) {
     return number_item(value, 0, out[0]) && number_item(value, 1, out[1]);
 }
 
+KORVEX_COLD inline int raise_rect_kind() {
+    return raise_value_error("rect for collision must be a Rect, Vector4, tuple, or list of length 4");
+}
+
 // Another rectangle as collide_rect accepts it (a Rect, a Vector4, or a list
 // or tuple of four numbers) into x, y, width, height; false with ValueError
-// "rect for collision must be ..." for anything else (collide.cpp).
-bool rect_like(PyObject* other, double (&out)[4]);
+// "rect for collision must be ..." for anything else.
+inline bool rect_like(PyObject* other, double (&out)[4]) {
+    const int read = rect_values(other, out);
+    if (read == 0) raise_rect_kind();
+    return read > 0;
+}
 
 }  // namespace rect_impl
