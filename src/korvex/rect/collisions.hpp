@@ -66,17 +66,17 @@ inline constexpr auto collide_point_vector2 = collision("collide_point_vector2",
     "Returns True when the Vector2 lies in the rectangle, border included.\n\n"
     "point must be a Vector2 (TypeError otherwise; None raises AttributeError)." KORVEX_POINT_RULE KORVEX_POINT_OBJECTS,
     vector2_or_none);
-inline constexpr auto collide_rect_vector4 = collision("collide_rect_vector4", "other", rect_attributes,
-    "Returns True when the Vector4 (x, y, width, height) overlaps self.\n\n"
-    "other must be a Vector4 (TypeError otherwise; None raises AttributeError)." KORVEX_RECT_RULE
-        KORVEX_RECT_OBJECTS,
-    vector4_or_none);
 inline constexpr auto collide_rect_rect = collision("collide_rect_rect", "other", rect_rect,
     "Returns True when the Rect other overlaps this one.\n\n"
     "other must be a Rect (TypeError otherwise, None included)." KORVEX_RECT_RULE
     "\n\nSums and comparisons are in single precision, so at the last bit the answer may differ from "
     "collide_rect.",
     korvex::instance_of(korvex::type_of<&rect_type>));
+inline constexpr auto collide_rect_vector4 = collision("collide_rect_vector4", "other", rect_attributes,
+    "Returns True when the Vector4 (x, y, width, height) overlaps self.\n\n"
+    "other must be a Vector4 (TypeError otherwise; None raises AttributeError)." KORVEX_RECT_RULE
+        KORVEX_RECT_OBJECTS,
+    vector4_or_none);
 
 // The typed entries on an exact tuple and on an exact list: the same rule on
 // items, one entry for each kind.
