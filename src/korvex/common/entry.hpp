@@ -337,13 +337,13 @@ public:
         PyObject* const* values = args;
         if (kwnames != nullptr || static_cast<std::size_t>(nargs) != N) {
             if (!parse_arguments(entry.sig.name, entry.sig.params.data(), N, entry.sig.required, args, nargs,
-                                 kwnames, parsed))
+                                 kwnames, parsed, entry.sig.leading))
                 return nullptr;
             values = parsed;
         }
         return [&]<std::size_t... I>(std::index_sequence<I...>) -> PyObject* {
             std::tuple<Param<I>...> converted;
-            if (!(detail::convert_argument<entry.accepts[I], (I >= entry.sig.required)>(
+            if (!(detail::convert_argument<entry.accepts[I], (I < entry.sig.leading || I >= entry.sig.required)>(
                       entry.sig.params[I], values[I], std::get<I>(converted)) &&
                   ...))
                 return nullptr;
