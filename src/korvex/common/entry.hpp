@@ -336,9 +336,7 @@ public:
         PyObject* parsed[N == 0 ? 1 : N];
         PyObject* const* values = args;
         if (kwnames != nullptr || static_cast<std::size_t>(nargs) != N) {
-            if (!parse_arguments(entry.sig.name, entry.sig.params.data(), N, entry.sig.required, args, nargs,
-                                 kwnames, parsed, entry.sig.leading))
-                return nullptr;
+            if (!parse_values(entry.sig, args, nargs, kwnames, parsed)) return nullptr;
             values = parsed;
         }
         return [&]<std::size_t... I>(std::index_sequence<I...>) -> PyObject* {
