@@ -65,6 +65,11 @@ struct VectorType<TraitsT>::Geometry {
     using MoveTowards = Pair<vec::moved_towards<Traits>, Object*, double>;
     using ScaleToLength = Pair<vec::scaled_to_length<Traits>, double>;
     using Reflect = Pair<vec::reflected<Traits>, Object*>;
+    // Results only returned, never stored in place: their get_ halves.
+    using Project = Pair<vec::projected<Traits>, Object*>;
+    using Min = Pair<vec::min<Traits>, Object*>;
+    using Max = Pair<vec::max<Traits>, Object*>;
+    using Clamp = Pair<vec::clamped<Traits>, Object*, Object*>;
 
     // --- descriptors, in class order ---------------------------------------------------
 
@@ -124,28 +129,22 @@ struct VectorType<TraitsT>::Geometry {
         "The normal may have any length; a zero normal leaves self unchanged.",
         same);
     static constexpr auto get_projected = method(
-        signature("get_projected", "onto"),
-        [](Object* self, Object* onto) { return box(vec::projected<Traits>(self->data, onto->data)); },
+        signature("get_projected", "onto"), Project::get,
         "Returns the projection of self onto the direction of onto.\n\n"
         "(self . onto / onto . onto) * onto; a zero onto gives the zero vector.",
         same);
     static constexpr auto get_min = method(
-        signature("get_min", "other"),
-        [](Object* self, Object* other) { return box(vec::min<Traits>(self->data, other->data)); },
+        signature("get_min", "other"), Min::get,
         "Returns the component-wise minimum of self and other.\n\n"
         "A NaN component gives NaN; -0.0 counts as less than 0.0.",
         same);
     static constexpr auto get_max = method(
-        signature("get_max", "other"),
-        [](Object* self, Object* other) { return box(vec::max<Traits>(self->data, other->data)); },
+        signature("get_max", "other"), Max::get,
         "Returns the component-wise maximum of self and other.\n\n"
         "A NaN component gives NaN; 0.0 counts as greater than -0.0.",
         same);
     static constexpr auto get_clamped = method(
-        signature("get_clamped", "low", "high"),
-        [](Object* self, Object* low, Object* high) {
-            return box(vec::clamped<Traits>(self->data, low->data, high->data));
-        },
+        signature("get_clamped", "low", "high"), Clamp::get,
         "Returns self with each component clamped between low and high.\n\n"
         "Each component is raised to low's, then lowered to high's (so high wins where low > high); NaN "
         "gives NaN.",
