@@ -259,23 +259,7 @@ constexpr std::size_t write_documented(char* out, const char* name, const Signat
     return text.size;
 }
 
-// `Text` is a captureless lambda returning the doc text, so that the text
-// may come from a template argument.
-template <const auto& sig, Receiver receiver, class Text>
-constexpr auto build_documented(Text) {
-    constexpr const char* doc = Text{}();
-    constexpr std::size_t size = write_documented(nullptr, sig.name, sig, receiver, doc);
-    std::array<char, size> text{};
-    write_documented(text.data(), sig.name, sig, receiver, doc);
-    return text;
-}
-
 }  // namespace detail
-
-// The docstring of the callable that parses with `sig`, a static array:
-// documented<sig, "Does this.">.data().
-template <const auto& sig, FixedString doc, Receiver receiver = Receiver::self>
-inline constexpr auto documented = detail::build_documented<sig, receiver>([] { return doc.value; });
 
 // A docstring without a signature (modules, properties, and classes whose
 // constructor parses by hand), folded: docstring<"The width, an int.">.data().
@@ -287,15 +271,6 @@ inline PyMethodDef fastcall_method(const char* name, FastcallFunction function, 
                                    const char* doc = nullptr) {
     return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function)),
             METH_FASTCALL | METH_KEYWORDS | extra_flags, doc};
-}
-
-// The same entry named and documented from the signature it parses with:
-//     korvex::fastcall_method<sadd_sig, "Sets self to new_vec + old_vec.">(method_sadd)
-// Static methods (METH_STATIC in `extra_flags`) are documented without $self.
-template <const auto& sig, FixedString doc, int extra_flags = 0>
-PyMethodDef fastcall_method(FastcallFunction function) {
-    constexpr Receiver receiver = (extra_flags & METH_STATIC) != 0 ? Receiver::none : Receiver::self;
-    return fastcall_method(sig.name, function, extra_flags, documented<sig, doc, receiver>.data());
 }
 
 // A method or property table sized by the compiler, with the all-zero entry

@@ -72,8 +72,9 @@ constexpr Accepts number_or(double fallback) { return {nullptr, false, false, fa
 // A parameter read by a kind of its own, a struct with
 //     using Value = ...;  static bool read(PyObject*, const char* param, Value& out);
 // for values the number and object rules do not cover (a vector2-like read
-// into a raylib Vector2): function(signature("draw_pixel", "position"), body,
-// "...", reads<Point>) with a body taking a Vector2.
+// into a raylib Vector2, a float that must be finite): function(signature(
+// "draw_pixel", "position"), body, "...", reads<Point>) with a body taking a
+// Vector2. The kind's read replaces the rule of the parameter's C type.
 template <class Kind>
 bool read_as(PyObject* value, const char* param, void* out) {
     return Kind::read(value, param, *static_cast<typename Kind::Value*>(out));
@@ -188,6 +189,10 @@ inline bool convert_argument(const char* param, PyObject* value, T& out) {
         if (!convert_argument<accepts, false>(param, value, converted)) return false;
         out = converted;
         return true;
+    } else if (accepts.read != nullptr && !(optional && value == nullptr)) {
+        // A kind of its own reads into any C type (a finite float, a str as
+        // UTF-8 text), not only into a struct.
+        return accepts.read(value, param, &out);
     } else if constexpr (std::is_pointer_v<T>) {
         // A plain test: a function's address is no constant to the sanitizers.
         if (accepts.type != nullptr && (!optional || value != nullptr)) {

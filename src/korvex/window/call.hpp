@@ -1,9 +1,9 @@
 // Module functions that convert their arguments and call one raylib function,
-// generated from the signature, the raylib function and one argument kind
-// per parameter:
+// declared as descriptors (entry.hpp) from the signature, the raylib function
+// and one argument kind per parameter:
 //
-//     constexpr auto sig = signature("draw_line_ex", "start", "end", "thick", "color");
-//     raylib_call<sig, DrawLineEx, Need::window, "draw", Point, Point, Length, Paint>
+//     constexpr auto draw_line_ex = raylib_entry<DrawLineEx, Need::window, "draw", Point, Point, Length, Paint>(
+//         signature("draw_line_ex", "start", "end", "thick", "color"), "Draws ...");
 //
 // Every argument is converted and checked before raylib is called, so a bad
 // one raises with nothing drawn. Functions that need the window's GL context
@@ -16,12 +16,11 @@
 #include <climits>
 #include <cmath>
 #include <cstddef>
-#include <tuple>
 #include <type_traits>
-#include <utility>
 
 #include "korvex/common/args.hpp"
 #include "korvex/common/convert.hpp"
+#include "korvex/common/entry.hpp"
 #include "korvex/common/errors.hpp"
 #include "korvex/common/text.hpp"
 #include "korvex/parser/parser.hpp"
@@ -143,37 +142,28 @@ enum class Need { nothing, window };
 
 namespace detail {
 
-template <const auto& sig, auto function, Need need, FixedString action, class... Kinds, std::size_t... I>
-PyObject* call_raylib(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, std::index_sequence<I...>) {
-    PyObject* objects[sizeof...(Kinds) + 1] = {};
-    if (!parse(sig, args, nargs, kwnames, objects[I]...)) return nullptr;
-    std::tuple<typename Kinds::Value...> values;
-    if (!(Kinds::read(objects[I], sig.params[I], std::get<I>(values)) && ...)) return nullptr;
+// The body of a module function that calls one raylib function with its
+// converted arguments, after checking for the window when `need` says so.
+template <auto raylib, Need need, FixedString action, class... Values>
+PyObject* call_with_window(Values... values) {
     if (need == Need::window && !IsWindowReady()) return raise_no_window(action.value);
-    using Result = decltype(function(std::get<I>(values)...));
-    if constexpr (std::is_void_v<Result>) {
-        function(std::get<I>(values)...);
+    if constexpr (std::is_void_v<decltype(raylib(values...))>) {
+        raylib(values...);
         Py_RETURN_NONE;
     } else {
-        return box(function(std::get<I>(values)...));
+        return box(raylib(values...));
     }
 }
 
 }  // namespace detail
 
-// The module function `sig.name`: converts each argument by its kind, then
-// (when `need` says so) checks for the window, and calls `function`.
-template <const auto& sig, auto function, Need need, FixedString action, class... Kinds>
-PyObject* raylib_call(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static_assert(sizeof...(Kinds) == sig.params.size(), "one kind per parameter");
-    return detail::call_raylib<sig, function, need, action, Kinds...>(args, nargs, kwnames,
-                                                                       std::index_sequence_for<Kinds...>{});
-}
-
-// Its method-table entry, documented from the signature.
-template <const auto& sig, FixedString doc, auto function, Need need, FixedString action, class... Kinds>
-PyMethodDef raylib_function() {
-    return fastcall_method<sig, doc>(raylib_call<sig, function, need, action, Kinds...>);
+// The descriptor of the module function `sig.name` that calls `raylib`: each
+// argument read by its kind, then (when `need` says so) the window checked.
+template <auto raylib, Need need, FixedString action, class... Kinds, std::size_t N>
+constexpr auto raylib_entry(const Signature<N>& sig, const char* doc) {
+    static_assert(sizeof...(Kinds) == N, "one kind per parameter");
+    return function(sig, detail::call_with_window<raylib, need, action, typename Kinds::Value...>, doc,
+                    reads<Kinds>...);
 }
 
 }  // namespace korvex

@@ -21,6 +21,7 @@
 namespace {
 
 using korvex::Need;
+using korvex::raylib_entry;
 using korvex::signature;
 
 // raylib's input state is sized by these (rcore.c): keys 0..511, mouse
@@ -174,115 +175,122 @@ PyTypeObject frame_type = korvex::static_type<FrameObject>({
 
 // --- the table ---------------------------------------------------------------------------
 
-#define KORVEX_SIG(name, ...) constexpr auto name##_sig = signature(#name __VA_OPT__(, ) __VA_ARGS__)
-KORVEX_SIG(is_window_ready);
-KORVEX_SIG(window_should_close);
-KORVEX_SIG(set_target_fps, "fps");
-KORVEX_SIG(get_fps);
-KORVEX_SIG(get_frame_time);
-KORVEX_SIG(get_time);
-KORVEX_SIG(get_screen_width);
-KORVEX_SIG(get_screen_height);
-KORVEX_SIG(set_trace_log_level, "level");
-KORVEX_SIG(begin_drawing);
-KORVEX_SIG(end_drawing);
-KORVEX_SIG(clear_background, "color");
-KORVEX_SIG(begin_blend_mode, "mode");
-KORVEX_SIG(end_blend_mode);
-KORVEX_SIG(set_blend_factors_separate, "src_rgb", "dst_rgb", "src_alpha", "dst_alpha", "eq_rgb", "eq_alpha");
-KORVEX_SIG(is_key_down, "key");
-KORVEX_SIG(is_key_pressed, "key");
-KORVEX_SIG(is_key_released, "key");
-KORVEX_SIG(is_key_up, "key");
-KORVEX_SIG(get_key_pressed);
-KORVEX_SIG(get_char_pressed);
-KORVEX_SIG(is_mouse_button_down, "button");
-KORVEX_SIG(is_mouse_button_pressed, "button");
-KORVEX_SIG(is_mouse_button_released, "button");
-KORVEX_SIG(get_mouse_position);
-KORVEX_SIG(get_mouse_delta);
-KORVEX_SIG(get_mouse_wheel_move);
-#undef KORVEX_SIG
-
-using korvex::raylib_function;
 constexpr Need always = Need::nothing;
 constexpr Need window = Need::window;
 
-auto functions = korvex::terminated<PyMethodDef>(
-    korvex::Entry<init_window>::definition(),
-    korvex::Entry<close_window>::definition(),
-    raylib_function<is_window_ready_sig, "True while raylib's window is open.", IsWindowReady, always, "">(),
-    raylib_function<window_should_close_sig,
-                    "True when the window was asked to close (Escape, the close button).\n\n"
-                    "True when no window is open.", WindowShouldClose, always, "">(),
-    korvex::Entry<set_config_flags>::definition(),
-    raylib_function<set_target_fps_sig,
-                    "Sets the frame rate end_drawing() waits for; returns None.\n\n"
-                    "0 or less: no waiting.", SetTargetFPS, always, "", Whole>(),
-    raylib_function<get_fps_sig, "The frames per second of the last half second, an int.", GetFPS, always, "">(),
-    raylib_function<get_frame_time_sig, "The seconds the last frame took, a float.", GetFrameTime, always, "">(),
-    raylib_function<get_time_sig, "The seconds since the window opened, a float.", GetTime, always, "">(),
-    raylib_function<get_screen_width_sig, "The window's width in pixels, an int.", GetScreenWidth, always, "">(),
-    raylib_function<get_screen_height_sig, "The window's height in pixels, an int.", GetScreenHeight, always,
-                    "">(),
-    raylib_function<set_trace_log_level_sig,
-                    "Sets the least severe LOG_* level raylib prints; returns None.", SetTraceLogLevel, always, "",
-                    Whole>(),
-    korvex::Entry<take_screenshot>::definition(),
-    raylib_function<begin_drawing_sig,
-                    "Begins a frame of drawing to the window; returns None.\n\n"
-                    "RuntimeError when no raylib window is open.", BeginDrawing, window, "begin a frame">(),
-    raylib_function<end_drawing_sig,
-                    "Ends the frame: draws it, shows it and reads input; returns None.\n\n"
-                    "Waits for the target frame rate. RuntimeError when no raylib window is open.", EndDrawing,
-                    window, "end a frame">(),
-    korvex::Entry<drawing>::definition(),
-    raylib_function<clear_background_sig,
-                    "Fills the target with a color-like; returns None.\n\n"
-                    "RuntimeError when no raylib window is open.", ClearBackground, window, "draw", Paint>(),
-    raylib_function<begin_blend_mode_sig,
-                    "Blends what is drawn next by a BLEND_* mode; returns None.\n\n"
-                    "RuntimeError when no raylib window is open.", BeginBlendMode, window, "set a blend mode",
-                    Whole>(),
-    raylib_function<end_blend_mode_sig,
-                    "Returns to alpha blending; returns None.\n\n"
-                    "RuntimeError when no raylib window is open.", EndBlendMode, window, "set a blend mode">(),
-    raylib_function<set_blend_factors_separate_sig,
-                    "Sets the factors and equations of BLEND_CUSTOM_SEPARATE; returns None.\n\n"
-                    "The factors are RL_* (GL) factor constants, the equations RL_FUNC_* ones. "
-                    "RuntimeError when no raylib window is open.", rlSetBlendFactorsSeparate, window,
-                    "set a blend mode", Whole, Whole, Whole, Whole, Whole, Whole>(),
-    raylib_function<is_key_down_sig, "True while a KEY_* key is held down.\n\nFalse for codes outside raylib's.",
-                    IsKeyDown, always, "", Key>(),
-    raylib_function<is_key_pressed_sig,
-                    "True when a KEY_* key went down since the last frame.\n\nFalse for codes outside raylib's.",
-                    IsKeyPressed, always, "", Key>(),
-    raylib_function<is_key_released_sig,
-                    "True when a KEY_* key went up since the last frame.\n\nFalse for codes outside raylib's.",
-                    IsKeyReleased, always, "", Key>(),
-    raylib_function<is_key_up_sig, "True while a KEY_* key is not held down.\n\nFalse for codes outside raylib's.",
-                    IsKeyUp, always, "", Key>(),
-    raylib_function<get_key_pressed_sig,
-                    "The next KEY_* code from the queue of pressed keys, or 0 when empty.", GetKeyPressed, always,
-                    "">(),
-    raylib_function<get_char_pressed_sig,
-                    "The next typed character's code point from the queue, or 0 when empty.", GetCharPressed,
-                    always, "">(),
-    raylib_function<is_mouse_button_down_sig,
-                    "True while a MOUSE_BUTTON_* button is held down.\n\nFalse for codes outside raylib's.",
-                    IsMouseButtonDown, always, "", Button>(),
-    raylib_function<is_mouse_button_pressed_sig,
-                    "True when a MOUSE_BUTTON_* button went down since the last frame.\n\n"
-                    "False for codes outside raylib's.", IsMouseButtonPressed, always, "", Button>(),
-    raylib_function<is_mouse_button_released_sig,
-                    "True when a MOUSE_BUTTON_* button went up since the last frame.\n\n"
-                    "False for codes outside raylib's.", IsMouseButtonReleased, always, "", Button>(),
-    raylib_function<get_mouse_position_sig, "The mouse position in the window, a Vector2.", GetMousePosition,
-                    always, "">(),
-    raylib_function<get_mouse_delta_sig, "How far the mouse moved since the last frame, a Vector2.", GetMouseDelta,
-                    always, "">(),
-    raylib_function<get_mouse_wheel_move_sig, "How far the mouse wheel turned since the last frame, a float.",
-                    GetMouseWheelMove, always, "">());
+constexpr auto is_window_ready = raylib_entry<IsWindowReady, always, "">(signature("is_window_ready"),
+    "True while raylib's window is open.");
+
+constexpr auto window_should_close = raylib_entry<WindowShouldClose, always, "">(
+    signature("window_should_close"),
+    "True when the window was asked to close (Escape, the close button).\n\n"
+    "True when no window is open.");
+
+constexpr auto set_target_fps = raylib_entry<SetTargetFPS, always, "", Whole>(
+    signature("set_target_fps", "fps"),
+    "Sets the frame rate end_drawing() waits for; returns None.\n\n"
+    "0 or less: no waiting.");
+
+constexpr auto get_fps = raylib_entry<GetFPS, always, "">(signature("get_fps"),
+    "The frames per second of the last half second, an int.");
+
+constexpr auto get_frame_time = raylib_entry<GetFrameTime, always, "">(signature("get_frame_time"),
+    "The seconds the last frame took, a float.");
+
+constexpr auto get_time = raylib_entry<GetTime, always, "">(signature("get_time"),
+    "The seconds since the window opened, a float.");
+
+constexpr auto get_screen_width = raylib_entry<GetScreenWidth, always, "">(signature("get_screen_width"),
+    "The window's width in pixels, an int.");
+
+constexpr auto get_screen_height = raylib_entry<GetScreenHeight, always, "">(signature("get_screen_height"),
+    "The window's height in pixels, an int.");
+
+constexpr auto set_trace_log_level = raylib_entry<SetTraceLogLevel, always, "", Whole>(
+    signature("set_trace_log_level", "level"),
+    "Sets the least severe LOG_* level raylib prints; returns None.");
+
+constexpr auto begin_drawing = raylib_entry<BeginDrawing, window, "begin a frame">(signature("begin_drawing"),
+    "Begins a frame of drawing to the window; returns None.\n\n"
+    "RuntimeError when no raylib window is open.");
+
+constexpr auto end_drawing = raylib_entry<EndDrawing, window, "end a frame">(signature("end_drawing"),
+    "Ends the frame: draws it, shows it and reads input; returns None.\n\n"
+    "Waits for the target frame rate. RuntimeError when no raylib window is open.");
+
+constexpr auto clear_background = raylib_entry<ClearBackground, window, "draw", Paint>(
+    signature("clear_background", "color"),
+    "Fills the target with a color-like; returns None.\n\n"
+    "RuntimeError when no raylib window is open.");
+
+constexpr auto begin_blend_mode = raylib_entry<BeginBlendMode, window, "set a blend mode", Whole>(
+    signature("begin_blend_mode", "mode"),
+    "Blends what is drawn next by a BLEND_* mode; returns None.\n\n"
+    "RuntimeError when no raylib window is open.");
+
+constexpr auto end_blend_mode = raylib_entry<EndBlendMode, window, "set a blend mode">(
+    signature("end_blend_mode"),
+    "Returns to alpha blending; returns None.\n\n"
+    "RuntimeError when no raylib window is open.");
+
+constexpr auto set_blend_factors_separate =
+    raylib_entry<rlSetBlendFactorsSeparate, window, "set a blend mode", Whole, Whole, Whole, Whole, Whole, Whole>(
+        signature("set_blend_factors_separate", "src_rgb", "dst_rgb", "src_alpha", "dst_alpha", "eq_rgb",
+                  "eq_alpha"),
+    "Sets the factors and equations of BLEND_CUSTOM_SEPARATE; returns None.\n\n"
+    "The factors are RL_* (GL) factor constants, the equations RL_FUNC_* ones. "
+    "RuntimeError when no raylib window is open.");
+
+constexpr auto is_key_down = raylib_entry<IsKeyDown, always, "", Key>(signature("is_key_down", "key"),
+    "True while a KEY_* key is held down.\n\nFalse for codes outside raylib's.");
+
+constexpr auto is_key_pressed = raylib_entry<IsKeyPressed, always, "", Key>(signature("is_key_pressed", "key"),
+    "True when a KEY_* key went down since the last frame.\n\nFalse for codes outside raylib's.");
+
+constexpr auto is_key_released = raylib_entry<IsKeyReleased, always, "", Key>(
+    signature("is_key_released", "key"),
+    "True when a KEY_* key went up since the last frame.\n\nFalse for codes outside raylib's.");
+
+constexpr auto is_key_up = raylib_entry<IsKeyUp, always, "", Key>(signature("is_key_up", "key"),
+    "True while a KEY_* key is not held down.\n\nFalse for codes outside raylib's.");
+
+constexpr auto get_key_pressed = raylib_entry<GetKeyPressed, always, "">(signature("get_key_pressed"),
+    "The next KEY_* code from the queue of pressed keys, or 0 when empty.");
+
+constexpr auto get_char_pressed = raylib_entry<GetCharPressed, always, "">(signature("get_char_pressed"),
+    "The next typed character's code point from the queue, or 0 when empty.");
+
+constexpr auto is_mouse_button_down = raylib_entry<IsMouseButtonDown, always, "", Button>(
+    signature("is_mouse_button_down", "button"),
+    "True while a MOUSE_BUTTON_* button is held down.\n\nFalse for codes outside raylib's.");
+
+constexpr auto is_mouse_button_pressed = raylib_entry<IsMouseButtonPressed, always, "", Button>(
+    signature("is_mouse_button_pressed", "button"),
+    "True when a MOUSE_BUTTON_* button went down since the last frame.\n\n"
+    "False for codes outside raylib's.");
+
+constexpr auto is_mouse_button_released = raylib_entry<IsMouseButtonReleased, always, "", Button>(
+    signature("is_mouse_button_released", "button"),
+    "True when a MOUSE_BUTTON_* button went up since the last frame.\n\n"
+    "False for codes outside raylib's.");
+
+constexpr auto get_mouse_position = raylib_entry<GetMousePosition, always, "">(signature("get_mouse_position"),
+    "The mouse position in the window, a Vector2.");
+
+constexpr auto get_mouse_delta = raylib_entry<GetMouseDelta, always, "">(signature("get_mouse_delta"),
+    "How far the mouse moved since the last frame, a Vector2.");
+
+constexpr auto get_mouse_wheel_move = raylib_entry<GetMouseWheelMove, always, "">(
+    signature("get_mouse_wheel_move"),
+    "How far the mouse wheel turned since the last frame, a float.");
+
+auto functions = korvex::method_table<
+    init_window, close_window, is_window_ready, window_should_close, set_config_flags, set_target_fps, get_fps,
+    get_frame_time, get_time, get_screen_width, get_screen_height, set_trace_log_level, take_screenshot,
+    begin_drawing, end_drawing, drawing, clear_background, begin_blend_mode, end_blend_mode,
+    set_blend_factors_separate, is_key_down, is_key_pressed, is_key_released, is_key_up, get_key_pressed,
+    get_char_pressed, is_mouse_button_down, is_mouse_button_pressed, is_mouse_button_released, get_mouse_position,
+    get_mouse_delta, get_mouse_wheel_move>();
 
 int exec_window(PyObject* module) {
     if (!parser_import(korvex::parser)) return -1;
