@@ -13,7 +13,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "examples"))
 
 import ctypes_raylib as craylib  # noqa: E402
 import particles  # noqa: E402
-from particles import BACKGROUND, BANDS, BORDER, FLARE_FRAMES, FLARE_SIDE, MAX_SPEED, TRAIL, faded  # noqa: E402
+from particles import BACKGROUND, BANDS, BORDER, FLARE_FRAMES, FLARE_SIDE, MAX_SPEED, TRAIL  # noqa: E402
 
 PARTICLES = 3000
 WARM_UP_STEPS = 120  # the scene once particles have hit obstacles and flare
@@ -53,7 +53,7 @@ class CtypesPainter:
     def draw(self):
         rl, scene = craylib.rl, self.scene
         if self.started:
-            rl.DrawRectangleRec(self.veil, self._colour("veil", lambda: faded(BACKGROUND, TRAIL)))
+            rl.DrawRectangleRec(self.veil, self._colour("veil", lambda: BACKGROUND.get_faded(TRAIL)))
         else:
             rl.ClearBackground(craylib.color_struct(BACKGROUND))
             self.started = True
@@ -61,7 +61,7 @@ class CtypesPainter:
         levels = self.GLOW_LEVELS
         for index, obstacle in enumerate(scene.obstacles):
             glow = round(obstacle.glow * levels)
-            fill = self._colour(("fill", index, glow), lambda: faded(obstacle.colour, 0.1 + 0.4 * glow / levels))
+            fill = self._colour(("fill", index, glow), lambda: obstacle.colour.get_faded(0.1 + 0.4 * glow / levels))
             rl.DrawRectangleRec(self.obstacle_rects[index], fill)
             rl.DrawRectangleLinesEx(self.obstacle_rects[index], 2.0, self._colour(("edge", index), lambda: obstacle.colour))
 

@@ -259,7 +259,7 @@ class Painter:
         self.star_colours = [Color(level, level, level + 30) for level in
                              (stars.randrange(60, 160) for _ in self.stars)]
         self.border = Rect(FIELD.x - 2, FIELD.y - 2, FIELD.w + 4, FIELD.h + 10)
-        self.trail_colours = [faded(colors.LightSkyBlue, 0.05 + 0.3 * i / TRAIL) for i in range(TRAIL)]
+        self.trail_colours = [colors.LightSkyBlue.get_faded(0.05 + 0.3 * i / TRAIL) for i in range(TRAIL)]
 
     def draw(self, game):
         window.clear_background(BACKGROUND)
@@ -268,10 +268,10 @@ class Painter:
         if game.bricks:
             draw_rectangles([brick.rect for brick in game.bricks], [brick.colour for brick in game.bricks])
             # a lighter strip along the top of each brick
-            draw_rectangles([(b.rect.x, b.rect.y, b.rect.w, 4) for b in game.bricks], faded(colors.White, 0.35))
+            draw_rectangles([(b.rect.x, b.rect.y, b.rect.w, 4) for b in game.bricks], colors.White.get_faded(0.35))
         if game.sparks:
             draw_circles([spark.pos for spark in game.sparks], 3.0,
-                         [faded(spark.colour, spark.life / SPARK_FRAMES) for spark in game.sparks])
+                         [spark.colour.get_faded(spark.life / SPARK_FRAMES) for spark in game.sparks])
         if game.trail:
             draw_circles(game.trail, BALL_RADIUS * 0.7, self.trail_colours[-len(game.trail):])
         draw_rectangle_rec(game.paddle, PADDLE)
@@ -292,12 +292,6 @@ class Painter:
         if message:
             size = 28
             draw_text(message, (WIDTH - measure_text(message, size)) // 2, HEIGHT // 2 + 40, size, colors.Gold)
-
-
-def faded(colour, alpha):
-    colour = Color(colour.r, colour.g, colour.b, colour.a)
-    colour.fade(alpha)
-    return colour
 
 
 def positive_int(text):

@@ -202,7 +202,7 @@ class Painter:
         self.scene = scene
         self.started = False
         self.veil = Rect(0, 0, scene.width, scene.height)
-        self.veil_colour = faded(BACKGROUND, TRAIL)
+        self.veil_colour = BACKGROUND.get_faded(TRAIL)
         self.obstacle_rects = [obstacle.rect for obstacle in scene.obstacles]
         self.edge_colours = [obstacle.colour for obstacle in scene.obstacles]
         self.band_step = len(BANDS) / (MAX_SPEED + 1)
@@ -238,7 +238,7 @@ class Painter:
         fills = []
         for index, obstacle in enumerate(scene.obstacles):
             glow = round(obstacle.glow * levels)
-            fills.append(self._colour(("fill", index, glow), lambda: faded(obstacle.colour, 0.1 + 0.4 * glow / levels)))
+            fills.append(self._colour(("fill", index, glow), lambda: obstacle.colour.get_faded(0.1 + 0.4 * glow / levels)))
         draw_rectangles(self.obstacle_rects, fills)
         for rect, colour in zip(self.obstacle_rects, self.edge_colours):
             draw_rectangle_lines_ex(rect, 2.0, colour)
@@ -259,12 +259,6 @@ class Painter:
             add_rect(particle.body)
             add_fill(bands[band])
         draw_rectangles(rects, fills)
-
-
-def faded(base, alpha):
-    colour = Color(base.r, base.g, base.b, base.a)
-    colour.fade(alpha)
-    return colour
 
 
 def positive_int(text):
