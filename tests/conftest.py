@@ -97,7 +97,8 @@ class PythonRun:
 @pytest.fixture
 def run_python():
     """Runs code in a fresh interpreter (after RAYLIB_PRELUDE), so a crash or a
-    hang of raylib fails the test instead of taking the test run down."""
+    hang of raylib fails the test instead of taking the test run down; the
+    run must exit with status 0."""
 
     def run(code, *, log_level=LOG_WARNING, timeout=60):
         prelude = RAYLIB_PRELUDE.format(library=RAYLIB_LIBRARY, log_level=log_level, hidden=FLAG_WINDOW_HIDDEN)
@@ -108,7 +109,9 @@ def run_python():
             timeout=timeout,
             env=dict(os.environ),
         )
-        return PythonRun(completed)
+        run = PythonRun(completed)
+        assert run.returncode == 0, run
+        return run
 
     return run
 

@@ -94,6 +94,11 @@ def unordered(symbol, type_name):
     return f"'{symbol}' not supported between instances of '{type_name}' and '{type_name}'"
 
 
+def count_error(name, n, given):
+    """The message of a method that takes exactly n positional arguments."""
+    return f"{name}() takes exactly {n} positional argument{'' if n == 1 else 's'} ({given} given)"
+
+
 def float_protocol_error(value):
     """The exception type and message the interpreter's float conversion gives
     for `value`."""
@@ -208,6 +213,18 @@ def native_table(cls, count):
     import ctypes
 
     return (ctypes.c_void_p * count).from_address(capsule_pointer(cls.__dict__["__pyx_vtable__"]))
+
+
+def python_output(code, timeout=120):
+    """What `code` prints in a fresh interpreter, which must exit with status 0
+    (subprocess is imported here only, as ctypes above)."""
+    import subprocess
+    import sys
+    import textwrap
+
+    run = subprocess.run([sys.executable, "-c", textwrap.dedent(code)], capture_output=True, text=True, timeout=timeout)
+    assert run.returncode == 0, run.stderr
+    return run.stdout
 
 
 # Code for a fresh interpreter: a module whose class is not a type stands in

@@ -5,7 +5,6 @@ pickling hooks, the one-interpreter rule, and binding to another module's type."
 import builtins
 import datetime
 import importlib
-import subprocess
 import sys
 import textwrap
 import types
@@ -16,20 +15,11 @@ import pytest
 import korvex_consumer as consumer
 from korvex.vector2 import vector2 as vector2_module
 from korvex.vector2.vector2 import Vector2
-from support import IMPORT_WITH_A_NON_TYPE, capsule_name, capsule_pointer, raises_exactly
+from support import IMPORT_WITH_A_NON_TYPE, capsule_name, capsule_pointer, python_output, raises_exactly
 
 NAME = "korvex.vector2.vector2"
 SIZE_TEXT = "{}.{} size changed, may indicate binary incompatibility. Expected {} from C header, got {} from PyObject"
 ONE_INTERPRETER = "Interpreter change detected - this module can only be loaded into one interpreter per process."
-
-
-def run_python(code):
-    """Runs `code` in a fresh interpreter process; returns its stdout."""
-    result = subprocess.run(
-        [sys.executable, "-c", textwrap.dedent(code)], capture_output=True, text=True, timeout=120
-    )
-    assert result.returncode == 0, result.stderr
-    return result.stdout
 
 
 @pytest.fixture
@@ -89,7 +79,7 @@ def test_importing_again_returns_the_same_module_without_rerunning_exec():
 
 
 def test_fresh_process_import_registers_the_full_name():
-    out = run_python(
+    out = python_output(
         """
         import sys
         from korvex.vector2 import vector2
@@ -103,7 +93,7 @@ def test_fresh_process_import_registers_the_full_name():
 def test_create_copies_the_spec_attributes():
     # loader, origin and parent are copied even when None; the search
     # locations only when they are not None.
-    out = run_python(
+    out = python_output(
         """
         import _imp, importlib.util
 
@@ -129,7 +119,7 @@ def test_create_copies_the_spec_attributes():
 
 
 def test_exec_on_a_second_module_object_is_refused():
-    out = run_python(
+    out = python_output(
         """
         import _imp, importlib.util, sys
 
@@ -169,7 +159,7 @@ def test_consumer_module_follows_the_same_scaffolding():
 
 
 def test_second_interpreter_is_refused():
-    out = run_python(
+    out = python_output(
         f"""
         from concurrent import interpreters
         import korvex.vector2.vector2 as main_copy
@@ -193,7 +183,7 @@ def test_second_interpreter_is_refused():
 
 
 def test_first_interpreter_keeps_the_module():
-    out = run_python(
+    out = python_output(
         """
         import _interpreters
         interp = _interpreters.create()
@@ -301,7 +291,7 @@ def test_bind_not_a_type(fake_module):
 
 
 def test_import_fails_when_a_bound_class_is_not_a_type():
-    out = run_python(
+    out = python_output(
         IMPORT_WITH_A_NON_TYPE.format(module="korvex.vector2.vector2", name="Vector2", importing="korvex_consumer")
         + textwrap.dedent(
             """

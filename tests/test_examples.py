@@ -1,9 +1,9 @@
 """The README's first program (examples/hello.py): the tour shows it as it
 is, it stays short, and it runs: a window, a frame loop, a moving circle."""
 
-import subprocess
-import sys
 from pathlib import Path
+
+from support import python_output
 
 REPOSITORY = Path(__file__).resolve().parent.parent
 HELLO = REPOSITORY / "examples" / "hello.py"
@@ -41,10 +41,8 @@ def test_readme_tour_starts_with_the_program():
 
 def test_hello_opens_a_window_and_moves_a_circle():
     frames = 20
-    run = subprocess.run([sys.executable, "-c", RUN_HELLO.format(frames=frames, path=str(HELLO))],
-                         capture_output=True, text=True, timeout=60)
-    assert run.returncode == 0, run.stderr
-    centres_line, closed_line = run.stdout.splitlines()[-2:]
+    out = python_output(RUN_HELLO.format(frames=frames, path=str(HELLO)), timeout=60)
+    centres_line, closed_line = out.splitlines()[-2:]
     centres = eval(centres_line)
     assert len(centres) == frames and closed_line == "window open after the program: False"
     assert all(radius == 30 and 30 <= x <= 770 and 30 <= y <= 420 for x, y, radius in centres)

@@ -118,7 +118,6 @@ def test_read_back_without_a_window(run_python):
         except RuntimeError as exc:
             result(str(exc))
     """)
-    assert run.returncode == 0, run
     assert run.results == ["cannot read a texture: no raylib window is ready"]
 
 

@@ -2,9 +2,7 @@
 
 import ctypes
 import struct
-import subprocess
 import sys
-import textwrap
 
 import pytest
 
@@ -16,7 +14,7 @@ from korvex.vector2.vector2 import Vector2
 from korvex.vector4.vector4 import Vector4
 from support import (
     IMPORT_WITH_A_NON_TYPE, BadIndex, Boom, Index, ListSub, TupleSub, capsule_name, capsule_pointer, f32,
-    raises_exactly,
+    python_output, raises_exactly,
 )
 
 vector2_like = consumer.parser_vector2_like
@@ -116,14 +114,10 @@ def test_import_helper_checks_signatures(monkeypatch):
         consumer.parser_reimport()
 
 
-def run_python(code):
-    return subprocess.run([sys.executable, "-c", textwrap.dedent(code)], capture_output=True, text=True)
-
-
 def test_exports_come_before_binding_in_order():
     # Proxies stand in for the four modules and record, at each class lookup,
     # what __pyx_capi__ already holds.
-    out = run_python(
+    out = python_output(
         """
         import sys, types, importlib
         names = [("korvex.vector2.vector2", "Vector2"), ("korvex.vector4.vector4", "Vector4"),
@@ -144,16 +138,15 @@ def test_exports_come_before_binding_in_order():
             print(entry)
         """
     )
-    assert out.returncode == 0, out.stderr
     capi = ["parse_color_like", "parse_rect_like", "parse_vector2_like"]
-    assert out.stdout.splitlines() == [str((name, capi)) for name in ("Vector2", "Vector4", "Color", "Rect")]
+    assert out.splitlines() == [str((name, capi)) for name in ("Vector2", "Vector4", "Color", "Rect")]
 
 
 def test_binding_failure_aborts_import():
-    out = run_python(
+    out = python_output(
         IMPORT_WITH_A_NON_TYPE.format(module="korvex.color.color", name="Color", importing="korvex.parser.parser")
     )
-    assert out.stdout.strip() == "korvex.color.color.Color is not a type object", out.stderr
+    assert out.strip() == "korvex.color.color.Color is not a type object"
 
 
 @pytest.mark.parametrize(
@@ -161,15 +154,14 @@ def test_binding_failure_aborts_import():
     ["korvex.color.color", "korvex.rect.rect", "korvex.colors.colors", "korvex.vector2.vector2"],
 )
 def test_import_in_any_order(first):
-    out = run_python(
+    out = python_output(
         f"""
         import {first}
         import korvex.parser.parser, korvex.colors.colors, korvex.rect.rect, korvex.color.color
         print(sorted(korvex.parser.parser.__pyx_capi__))
         """
     )
-    assert out.returncode == 0, out.stderr
-    assert out.stdout.strip() == "['parse_color_like', 'parse_rect_like', 'parse_vector2_like']"
+    assert out.strip() == "['parse_color_like', 'parse_rect_like', 'parse_vector2_like']"
 
 
 # --- parse_vector2_like ------------------------------------------------------------------
@@ -417,22 +409,21 @@ def test_lying_len_does_not_matter(parse, n):
     assert parse(Seq(range(n), length=0)) == parse(tuple(range(n)))
 
 
+# An item access TypeError is reported as "expected sequence"; other item
+# and length errors propagate.
+@pytest.mark.parametrize(
+    "failure, error, message",
+    [
+        ({"item_error": TypeError}, TypeError, "expected sequence"),
+        ({"item_error": KeyError}, KeyError, "'item'"),
+        ({"length_error": ZeroDivisionError}, ZeroDivisionError, "len"),
+    ],
+    ids=["item TypeError", "item KeyError", "length error"],
+)
 @pytest.mark.parametrize("parse, n", ALL)
-def test_item_access_type_error_is_reported_as_expected_sequence(parse, n):
-    with raises_exactly(TypeError, 'expected sequence'):
-        parse(Seq(range(n), item_error=TypeError))
-
-
-@pytest.mark.parametrize("parse, n", ALL)
-def test_other_item_access_errors_propagate(parse, n):
-    with raises_exactly(KeyError, "'item'"):
-        parse(Seq(range(n), item_error=KeyError))
-
-
-@pytest.mark.parametrize("parse, n", ALL)
-def test_length_errors_propagate(parse, n):
-    with raises_exactly(ZeroDivisionError, "len"):
-        parse(Seq(range(n), length_error=ZeroDivisionError))
+def test_sequence_access_errors(parse, n, failure, error, message):
+    with raises_exactly(error, message):
+        parse(Seq(range(n), **failure))
 
 
 def test_not_iterable_sequence_is_expected_sequence():

@@ -5,7 +5,6 @@ import ctypes
 import gc
 import math
 import pickle
-import subprocess
 import sys
 import weakref
 
@@ -17,7 +16,8 @@ from korvex.vector4.vector4 import Vector4
 import korvex_consumer as consumer
 from entry_points import LyingList
 from support import (
-    INF, NAN, BadFloat, Boom, Index, bits, f32, native_table, no_new_attribute, raises_exactly, unordered,
+    INF, NAN, BadFloat, Boom, Index, bits, f32, native_table, no_new_attribute, python_output, raises_exactly,
+    unordered,
 )
 
 def fields(r):
@@ -191,8 +191,7 @@ def test_import_binds_both_vector_modules():
         "import sys, korvex.rect.rect;"
         "print('korvex.vector2.vector2' in sys.modules, 'korvex.vector4.vector4' in sys.modules)"
     )
-    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, check=True)
-    assert out.stdout.split() == ["True", "True"]
+    assert python_output(code).split() == ["True", "True"]
 
 
 # --- properties -------------------------------------------------------------------------

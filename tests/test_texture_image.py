@@ -157,7 +157,6 @@ def test_loading_without_window_raises(run_python, window_state, call):
         except RuntimeError as exc:
             result(str(exc))
     """)
-    assert run.returncode == 0, run
     assert run.results == [NO_WINDOW]
 
 
@@ -174,6 +173,5 @@ def test_owning_texture_released_after_window_closed(run_python, release):
         if "texture" in globals():
             result((min(texture.id, 1), texture.is_owner))
     """)
-    assert run.returncode == 0, run
     expected = {"texture.unload()": [(0, False)], "del texture": []}.get(release, [(1, True)])
     assert run.results == [True] + expected

@@ -24,8 +24,8 @@ from hypothesis import strategies as st
 import korvex_consumer as consumer
 from support import (
     INF, NAN, VECTORS, BadFloat, BadIndex, Boom, FloatReturnsInt, Index, IntSubclass, ListSub, TupleSub, VectorLike,
-    assert_vector, error_of, f32, float_protocol_error, native_table, no_new_attribute, not_writable, raises_exactly,
-    same, unordered,
+    assert_vector, count_error, error_of, f32, float_protocol_error, native_table, no_new_attribute, not_writable,
+    raises_exactly, same, unordered,
 )
 
 V2, V3, V4 = (kind.type for kind in VECTORS)
@@ -56,10 +56,6 @@ def components(kind, start=1):
 
 def type_error(kind, param, got):
     return f"Argument '{param}' has incorrect type (expected {kind.type_name}, got {got})"
-
-
-def count_error(name, n, given):
-    return f"{name}() takes exactly {n} positional argument{'' if n == 1 else 's'} ({given} given)"
 
 
 # --- the type ----------------------------------------------------------------------------------

