@@ -384,7 +384,8 @@ class Entry:
     callable takes keywords; `signature` marks a real function whose count
     and keyword errors are worth driving.  `params` gives the kind of each
     parameter for the hostile sweep ("any", "tuple", "list", "seq", "number"
-    or "fixed" for parameters that are left at their good value)."""
+    or "fixed" for parameters that are left at their good value), or one
+    kind for them all."""
 
     id: str
     needs: tuple
@@ -403,9 +404,9 @@ class Entry:
         return len(self.good(k))
 
     def kinds(self, k):
-        if self.params is not None:
+        if isinstance(self.params, tuple):
             return self.params
-        return ("any",) * self.arity(k)
+        return (self.params or "any",) * self.arity(k)
 
     def allowed(self):
         return DOCUMENTED + (HostileError, DeprecationWarning, RuntimeWarning) + tuple(self.extra)
@@ -434,6 +435,28 @@ def method(cls_needs, owner, name, good=lambda k: (), **options):
 
 def constant(value):
     return lambda k: value
+
+
+def native(name, needs, good, *bound, id=None, **options):
+    """The consumer module's function `name`, with the `bound` leading
+    arguments; the others are left at their good values unless `params`
+    says otherwise."""
+    needs = (needs,) if isinstance(needs, str) else tuple(needs)
+    options.setdefault("params", "fixed")
+    if bound:
+        make = lambda k: functools.partial(getattr(k.consumer, name), *bound)  # noqa: E731
+    else:
+        make = lambda k: getattr(k.consumer, name)  # noqa: E731
+    entry(id or name, needs + (f"consumer.{name}",), make, good, **options)
+
+
+PICKLING_HOOKS = {"__reduce__": (), "__reduce_ex__": (2,), "__setstate__": ((),)}
+
+
+def pickling_hooks(needs, owner, label, names=tuple(PICKLING_HOOKS), **options):
+    """The pickling hooks `names` of owner(k), each with values it takes."""
+    for name in names:
+        method(needs, owner, name, constant(PICKLING_HOOKS[name]), label=label, **options)
 
 
 # Dunder operators as plain functions of (left, right).
@@ -549,9 +572,7 @@ def vector_entries(s):
         for name in ("get_rotated", "to_rotated"):
             method(need, vec, name, lambda k: (vec(k, 3), 0.5), names=("axis", "angle"), label=f"{C}.")
         method(need, vec, "get_angle_to", other, names=("other",), label=f"{C}.")
-    for name in ("__reduce__", "__reduce_ex__", "__setstate__"):
-        good = constant((2,)) if name == "__reduce_ex__" else constant(((),)) if name == "__setstate__" else constant(())
-        method(need, vec, name, good, raises=TypeError, label=f"{C}.")
+    pickling_hooks(need, vec, f"{C}.", raises=TypeError)
     entry(f"pickle.dumps({C})", need, lambda k: lambda: pickle.dumps(vec(k)), raises=TypeError)
     entry(f"copy.deepcopy({C})", need, lambda k: lambda: copy.deepcopy(vec(k)))
 
@@ -608,51 +629,37 @@ def vector_entries(s):
 
     # Native slots through the consumer.
     p = s.prefix
-    fn = lambda name: (lambda k: getattr(k.consumer, f"{p}_{name}"))  # noqa: E731
-    cneed = lambda name: (need, f"consumer.{p}_{name}")  # noqa: E731
-    comps = ("fixed",) * n
-    entry(f"{p}_new", cneed("new"), fn("new"), constant(components), params=comps)
-    entry(f"{p}_cfrom_{s.letters}", cneed(f"cfrom_{s.letters}"), fn(f"cfrom_{s.letters}"), constant(components),
-          params=comps)
-    entry(f"{p}_cfrom_ints", cneed("cfrom_ints"), fn("cfrom_ints"), constant(tuple(int(c) for c in components)),
-          params=comps)
-    entry(f"{p}_cfrom_floats", cneed("cfrom_floats"), fn("cfrom_floats"), constant(components), params=comps)
-    entry(f"{p}_cfrom_tuple", cneed("cfrom_tuple"), fn("cfrom_tuple"), constant((components,)), params=("tuple",))
-    entry(f"{p}_cfrom_list", cneed("cfrom_list"), fn("cfrom_list"), constant((list(components),)), params=("list",))
-    entry(f"{p}_cfrom_{s.module}", cneed(f"cfrom_{s.module}"), fn(f"cfrom_{s.module}"), lambda k: (vec(k),),
-          params=("fixed",))
-    for name in ("_add", "_sub"):
-        entry(f"{p}_binary {name}", cneed("binary"), lambda k, a=name: functools.partial(fn("binary")(k), a), pair,
-              params=("fixed", "fixed"))
-    for name in ("_iadd", "_isub", "_imul"):
-        entry(f"{p}_in_place {name}", cneed("in_place"), lambda k, a=name: functools.partial(fn("in_place")(k), a),
-              pair, params=("fixed", "fixed"))
-    sadd_args = (lambda k: (vec(k),) + pair(k) + (0,)) if s.sadd_flag else (lambda k: (vec(k),) + pair(k))
-    entry(f"{p}_sadd", cneed("sadd"), fn("sadd"), sadd_args, params=("fixed",) * (4 if s.sadd_flag else 3))
-    for name in UNARY_SLOTS:
-        entry(f"{p}_unary {name}", cneed("unary"), lambda k, a=name: functools.partial(fn("unary")(k), a),
-              lambda k: (vec(k), 0), params=("fixed", "fixed"))
-    entry(f"{p}_c_get_tuple", cneed("c_get_tuple"), fn("c_get_tuple"), lambda k: (vec(k),), params=("fixed",))
-    for name in ("distance_to", "distance_squared_to", "dot"):
-        entry(f"{p}_measure {name}", cneed("measure"), lambda k, a=name: functools.partial(fn("measure")(k), a),
-              pair, params=("fixed", "fixed"))
-    entry(f"{p}_helpers", cneed("helpers"), fn("helpers"), lambda k: pair(k) + (3.0,),
-          params=("fixed", "fixed", "fixed"))
+    native(f"{p}_new", need, constant(components))
+    native(f"{p}_cfrom_{s.letters}", need, constant(components))
+    native(f"{p}_cfrom_ints", need, constant(tuple(int(c) for c in components)))
+    native(f"{p}_cfrom_floats", need, constant(components))
+    native(f"{p}_cfrom_tuple", need, constant((components,)), params=("tuple",))
+    native(f"{p}_cfrom_list", need, constant((list(components),)), params=("list",))
+    native(f"{p}_cfrom_{s.module}", need, lambda k: (vec(k),))
+    # The slots that take the name of the operation first.
+    for slot, names, good in (
+        ("binary", ("_add", "_sub"), pair),
+        ("in_place", ("_iadd", "_isub", "_imul"), pair),
+        ("unary", UNARY_SLOTS, lambda k: (vec(k), 0)),
+        ("measure", ("distance_to", "distance_squared_to", "dot"), pair),
+    ):
+        for name in names:
+            native(f"{p}_{slot}", need, good, name, id=f"{p}_{slot} {name}")
+    sadd_flag = (0,) if s.sadd_flag else ()
+    native(f"{p}_sadd", need, lambda k: (vec(k),) + pair(k) + sadd_flag)
+    native(f"{p}_c_get_tuple", need, lambda k: (vec(k),))
+    native(f"{p}_helpers", need, lambda k: pair(k) + (3.0,))
     if s.has_cross:
-        entry(f"{p}_cross", cneed("cross"), fn("cross"), lambda k: pair(k) + (0,), params=("fixed",) * 3)
+        native(f"{p}_cross", need, lambda k: pair(k) + (0,))
 
 
 for _kind in VECTORS:
     vector_entries(_kind)
 
 # Vector2's consumer area has a few more entry points of its own.
-entry("v2_underscore_sadd", ("vector2", "consumer.v2_underscore_sadd"),
-      lambda k: k.consumer.v2_underscore_sadd,
-      lambda k: (k.Vector2(1, 2), k.Vector2(3, 4), k.Vector2(5, 6)), params=("fixed",) * 3)
-entry("v2_struct_ops", ("vector2", "consumer.v2_struct_ops"), lambda k: k.consumer.v2_struct_ops,
-      lambda k: (k.Vector2(1, 2), k.Vector2(3, 4)), params=("fixed",) * 2)
-entry("v2_cfrom_struct", ("vector2", "consumer.v2_cfrom_struct"), lambda k: k.consumer.v2_cfrom_struct,
-      constant((1.5, -2.5)), params=("fixed",) * 2)
+native("v2_underscore_sadd", "vector2", lambda k: (k.Vector2(1, 2), k.Vector2(3, 4), k.Vector2(5, 6)))
+native("v2_struct_ops", "vector2", lambda k: (k.Vector2(1, 2), k.Vector2(3, 4)))
+native("v2_cfrom_struct", "vector2", constant((1.5, -2.5)))
 
 
 # --- Rect -------------------------------------------------------------------------------------
@@ -748,9 +755,7 @@ for _name in ("collide_objects", "collide_objects_all"):
 for _name, _good in {**COLLIDE_POINT, **COLLIDE_RECT}.items():
     method(RECT, rect, _name, _good, names=("point",) if "point" in _name else ("other",), label="Rect.",
            params=COLLIDE_PARAMS[_name])
-for _name in ("__reduce__", "__reduce_ex__", "__setstate__"):
-    method(RECT, rect, _name, constant((2,)) if _name == "__reduce_ex__" else
-           constant(((),)) if _name == "__setstate__" else constant(()), raises=TypeError, label="Rect.")
+pickling_hooks(RECT, rect, "Rect.", raises=TypeError)
 entry("copy.copy(Rect)", RECT, lambda k: lambda: copy.copy(rect(k)), raises=TypeError)
 for _symbol in ("==", "!="):
     entry(f"Rect {_symbol} other", RECT, lambda k, f=BINARY[_symbol]: lambda other: f(rect(k), other),
@@ -774,10 +779,8 @@ RECT_SLOT_PARAMS = {
     "collide_point": ("any",), "collide_rect": ("any",), "collide_point_tuple": ("tuple-only",),
     "collide_point_list": ("list-only",), "collide_rect_tuple": ("tuple-only",), "collide_rect_list": ("list-only",),
 }
-entry("rect_new", RECT + ("consumer.rect_new",), lambda k: k.consumer.rect_new, constant((1.0, 2.0, 3.0, 4.0)),
-      params=("fixed",) * 4)
-entry("rect_raw", RECT + ("consumer.rect_raw",), lambda k: k.consumer.rect_raw, lambda k: (rect(k),),
-      params=("fixed",))
+native("rect_new", RECT, constant((1.0, 2.0, 3.0, 4.0)))
+native("rect_raw", RECT, lambda k: (rect(k),))
 for _name in RECT_METHODS_NO_ARG:
     entry(f"rect_slot {_name}", RECT_CONSUMER, lambda k, a=_name: lambda: k.consumer.rect_slot(a, rect(k), None, 1))
     entry(f"rect_slot {_name} override", RECT_CONSUMER,
@@ -833,9 +836,7 @@ method(COLOR, color, "get_alpha_blended", lambda k: (k.Color(100, 200, 255, 128)
        names=("src", "tint"), label="Color.")
 for _name, _param in (("get_faded", "alpha"), ("get_brightened", "factor"), ("get_contrasted", "contrast")):
     method(COLOR, color, _name, constant((0.5,)), names=(_param,), label="Color.")
-for _name in ("__reduce__", "__reduce_ex__", "__setstate__"):
-    method(COLOR, color, _name, constant((2,)) if _name == "__reduce_ex__" else
-           constant(((),)) if _name == "__setstate__" else constant(()), raises=TypeError, label="Color.")
+pickling_hooks(COLOR, color, "Color.", raises=TypeError)
 for _name in COLOR_PROPERTIES:
     entry(f"Color.{_name} get", COLOR, lambda k, a=_name: lambda: getattr(color(k), a))
     entry(f"Color.{_name} set", COLOR, lambda k, a=_name: lambda value: setattr(color(k), a, value), constant((300,)))
@@ -856,21 +857,14 @@ entry("value in Color", COLOR, lambda k: lambda value: value in color(k), consta
 entry("Color[key]", COLOR, lambda k: lambda key: color(k)[key], constant((0,)), raises=TypeError)
 
 COLOR_CONSUMER = lambda name: COLOR + (f"consumer.color_{name}",)  # noqa: E731
-entry("color_new", COLOR_CONSUMER("new"), lambda k: k.consumer.color_new, constant((1, 2, 3, 4)),
-      params=("fixed",) * 4)
-entry("color_new clamped", COLOR_CONSUMER("new"), lambda k: k.consumer.color_new,
-      constant((-(2**31), 2**31 - 1, 256, -1)), params=("fixed",) * 4)
-entry("color_raw", COLOR_CONSUMER("raw"), lambda k: k.consumer.color_raw, lambda k: (color(k),), params=("fixed",))
-entry("color_equal", COLOR_CONSUMER("equal"), lambda k: k.consumer.color_equal, lambda k: (color(k), color(k)),
-      params=("fixed",) * 2)
-entry("color_normalize", COLOR_CONSUMER("normalize"), lambda k: k.consumer.color_normalize, lambda k: (color(k),),
-      params=("fixed",))
-entry("color_tint", COLOR_CONSUMER("tint"), lambda k: k.consumer.color_tint, lambda k: (color(k), color(k)),
-      params=("fixed",) * 2)
-entry("color_fade", COLOR_CONSUMER("fade"), lambda k: k.consumer.color_fade, lambda k: (color(k), 0.5, 1),
-      params=("fixed",) * 3)
-entry("color_to_int", COLOR_CONSUMER("to_int"), lambda k: k.consumer.color_to_int, lambda k: (color(k), 1),
-      params=("fixed",) * 2)
+native("color_new", COLOR, constant((1, 2, 3, 4)))
+native("color_new", COLOR, constant((-(2**31), 2**31 - 1, 256, -1)), id="color_new clamped")
+native("color_raw", COLOR, lambda k: (color(k),))
+native("color_equal", COLOR, lambda k: (color(k), color(k)))
+native("color_normalize", COLOR, lambda k: (color(k),))
+native("color_tint", COLOR, lambda k: (color(k), color(k)))
+native("color_fade", COLOR, lambda k: (color(k), 0.5, 1))
+native("color_to_int", COLOR, lambda k: (color(k), 1))
 entry("color_fade override", COLOR_CONSUMER("fade"),
       lambda k: lambda result: k.consumer.color_fade(overriding_color(k, result), 0.5, 0), constant((None,)),
       params=("override",))
@@ -967,25 +961,21 @@ entry("with RenderTexture", CANVAS, lambda k: lambda: render_texture(k).__enter_
 entry("pickle.dumps(RenderTexture)", CANVAS, lambda k: lambda: pickle.dumps(k.RenderTexture.__new__(k.RenderTexture)),
       raises=TypeError, **RESOURCE)
 CANVAS_CONSUMER = lambda name: CANVAS + (f"consumer.canvas_{name}",)  # noqa: E731
-entry("canvas_new", CANVAS_CONSUMER("new"), lambda k: k.consumer.canvas_new, constant((8, 4)), params=("fixed",) * 2,
-      window=True, **RESOURCE)
+native("canvas_new", CANVAS, constant((8, 4)), window=True, **RESOURCE)
 for _name in ("begin", "end"):
-    entry(f"canvas_{_name}", CANVAS_CONSUMER(_name), lambda k, a=_name: getattr(k.consumer, f"canvas_{a}"),
-          lambda k: (render_texture(k), 1), params=("fixed",) * 2, window=True, **RESOURCE)
+    native(f"canvas_{_name}", CANVAS, lambda k: (render_texture(k), 1), window=True, **RESOURCE)
     entry(f"canvas_{_name} override", CANVAS_CONSUMER(_name),
           lambda k, a=_name: lambda result: getattr(k.consumer, f"canvas_{a}")(_overriding_rt(k, result), 0),
           constant((None,)), params=("override",), window=True, **RESOURCE)
-entry("canvas_unload", CANVAS_CONSUMER("unload"), lambda k: k.consumer.canvas_unload, lambda k: (render_texture(k),),
-      params=("fixed",), window=True, **RESOURCE)
-entry("canvas_raw", CANVAS_CONSUMER("raw"), lambda k: k.consumer.canvas_raw,
-      lambda k: (k.RenderTexture.__new__(k.RenderTexture),), params=("fixed",), **RESOURCE)
+native("canvas_unload", CANVAS, lambda k: (render_texture(k),), window=True, **RESOURCE)
+native("canvas_raw", CANVAS, lambda k: (k.RenderTexture.__new__(k.RenderTexture),), **RESOURCE)
 # Texture's and Image's native constructors, not owning (an owning one would
 # unload or free what it was handed), with and without the option record.
 for _count in (-1, 0, 1):
-    entry(f"Texture.__pyx_new count {_count}", CANVAS_CONSUMER("texture_new"), lambda k: k.consumer.canvas_texture_new,
-          constant((0, 2, 2, 1, 7, _count, 0)), params=("fixed",) * 7, **RESOURCE)
-    entry(f"Image.__pyx_new count {_count}", ("letter", "image", "consumer.letter_image_new"),
-          lambda k: k.consumer.letter_image_new, constant((2, 3, _count, 0)), params=("fixed",) * 4, **RESOURCE)
+    native("canvas_texture_new", CANVAS, constant((0, 2, 2, 1, 7, _count, 0)), id=f"Texture.__pyx_new count {_count}",
+           **RESOURCE)
+    native("letter_image_new", ("letter", "image"), constant((2, 3, _count, 0)), id=f"Image.__pyx_new count {_count}",
+           **RESOURCE)
 
 
 def _overriding_rt(k, result):
@@ -1008,9 +998,7 @@ entry("Audio.init and close", "audio", lambda k: lambda: (k.Audio().init(), k.Au
       isolate=True, **AUDIO)
 method("audio", lambda k: k.Audio, "init", raises=TypeError, label="Audio.(class) ", **AUDIO)
 method("audio", lambda k: k.Audio(), "close", label="Audio.", isolate=True, **AUDIO)
-method("audio", lambda k: k.Audio(), "__reduce__", label="Audio.", **AUDIO)
-method("audio", lambda k: k.Audio(), "__reduce_ex__", constant((2,)), label="Audio.", **AUDIO)
-method("audio", lambda k: k.Audio(), "__setstate__", constant(((),)), label="Audio.", **AUDIO)
+pickling_hooks("audio", lambda k: k.Audio(), "Audio.", **AUDIO)
 entry("pickle round trip Audio", "audio", lambda k: lambda: pickle.loads(pickle.dumps(k.Audio())), **AUDIO)
 entry("__pyx_unpickle_Audio", "audio", lambda k: k.unpickle_audio, lambda k: (k.Audio, 0xE3B0C44, ()),
       names=("__pyx_type", "__pyx_checksum", "__pyx_state"), signature=True, **AUDIO)
@@ -1025,10 +1013,8 @@ for _label, _needs, _owner in (
     ("RenderTexture.", CANVAS, lambda k: k.RenderTexture.__new__(k.RenderTexture)),
     ("GlyphInfo.", LETTER, lambda k: k.GlyphInfo()),
 ):
-    method(_needs, _owner, "__reduce__", raises=TypeError, label=_label, **RESOURCE)
-    method(_needs, _owner, "__setstate__", constant(((),)), raises=TypeError, label=_label, **RESOURCE)
-entry("letter_new", LETTER + ("consumer.letter_new",), lambda k: k.consumer.letter_new, constant((65, 1, -2, 7, 4, 6)),
-      params=("fixed",) * 6, **RESOURCE)
+    pickling_hooks(_needs, _owner, _label, ("__reduce__", "__setstate__"), raises=TypeError, **RESOURCE)
+native("letter_new", LETTER, constant((65, 1, -2, 7, 4, 6)), **RESOURCE)
 entry("letter_fields", LETTER + ("consumer.letter_fields", "consumer.letter_new"),
       lambda k: lambda: k.consumer.letter_fields(k.consumer.letter_new(65, 1, -2, 7, 4, 6)), **RESOURCE)
 entry("Image.__pyx_new owning", ("letter", "image", "consumer.letter_image_new", "consumer.letter_image_data"),
