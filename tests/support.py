@@ -99,6 +99,31 @@ def count_error(name, n, given):
     return f"{name}() takes exactly {n} positional argument{'' if n == 1 else 's'} ({given} given)"
 
 
+def struct_refusal(member):
+    """The message with which a type whose state is a C structure refuses pickling."""
+    return (
+        f"Pickling of struct members such as self.{member} must be explicitly requested "
+        "with the build option KORVEX_PICKLE_STRUCTS"
+    )
+
+
+def refuses_pickling(obj, message):
+    """Pickling and copying `obj` in every way, and its pickling hooks, raise
+    TypeError(message); the hooks stand under their public names (the state
+    hook's count error shows its own)."""
+    import copy
+    import pickle
+
+    for protocol in range(pickle.HIGHEST_PROTOCOL + 1):
+        raises_exactly(TypeError, message, pickle.dumps, obj, protocol)
+    for attempt in (copy.copy, copy.deepcopy, type(obj).__reduce__, lambda o: o.__reduce_ex__(2),
+                    lambda o: o.__setstate__(None), lambda o: o.__setstate__(())):
+        raises_exactly(TypeError, message, attempt, obj)
+    raises_exactly(TypeError, count_error("__setstate_korvex__", 1, 0), obj.__setstate__)
+    assert "__reduce__" in vars(type(obj)) and "__setstate__" in vars(type(obj))
+    assert not hasattr(type(obj), "__reduce_korvex__") and not hasattr(type(obj), "__setstate_korvex__")
+
+
 def float_protocol_error(value):
     """The exception type and message the interpreter's float conversion gives
     for `value`."""

@@ -1,10 +1,8 @@
 """RenderTexture (korvex.canvas.canvas): loading, texture mode, unloading, the
 native table, and the raylib faults that must not take the interpreter down."""
 
-import copy
 import ctypes
 import gc
-import pickle
 import sys
 
 import pytest
@@ -13,12 +11,8 @@ from korvex.canvas.canvas import RenderTexture
 from korvex.texture.texture import Texture
 
 import korvex_consumer as consumer
-from support import native_table, no_new_attribute, not_writable, raises_exactly
+from support import native_table, no_new_attribute, not_writable, raises_exactly, refuses_pickling, struct_refusal
 
-REFUSAL = (
-    "Pickling of struct members such as self._raw must be explicitly requested with "
-    "the build option KORVEX_PICKLE_STRUCTS"
-)
 NO_WINDOW = "cannot {} texture mode: no raylib window is ready"
 UNLOADED_FBO = "FBO: [ID {}] Unloaded framebuffer from VRAM (GPU)"
 
@@ -160,11 +154,7 @@ def test_no_instance_dict_and_collector_tracked(rt):
 
 
 def test_pickling_refused(rt):
-    for attempt in (lambda: pickle.dumps(rt), lambda: copy.copy(rt), rt.__reduce__, lambda: rt.__setstate__(())):
-        with raises_exactly(TypeError, REFUSAL):
-            attempt()
-    with raises_exactly(TypeError, "__setstate_korvex__() takes exactly 1 positional argument (0 given)"):
-        rt.__setstate__()
+    refuses_pickling(rt, struct_refusal("_raw"))
 
 
 # --- unload consults `valid` --------------------------------------------------------------

@@ -1,11 +1,9 @@
 """korvex.color.color: the Color type, its native table and raylib's helpers."""
 
-import copy
 import ctypes
 import gc
 import inspect
 import math
-import pickle
 import sys
 import weakref
 
@@ -15,7 +13,8 @@ from korvex.color.color import Color
 from korvex.vector4.vector4 import Vector4
 import korvex_consumer as consumer
 from support import (
-    Index, bits, count_error, f32, native_table, no_new_attribute, python_output, raises_exactly, unordered,
+    Index, bits, count_error, f32, native_table, no_new_attribute, python_output, raises_exactly, refuses_pickling,
+    struct_refusal, unordered,
 )
 
 K = 1 / 255  # Python's division is correctly rounded: the double nearest 1/255
@@ -314,34 +313,8 @@ def test_repr(args, text):
     assert repr(SubColor(*args)) == text
 
 
-RAW_REFUSAL = (
-    "Pickling of struct members such as self._raw must be explicitly requested with "
-    "the build option KORVEX_PICKLE_STRUCTS"
-)
-
-
-@pytest.mark.parametrize(
-    "action",
-    [
-        lambda c: pickle.dumps(c),
-        lambda c: pickle.dumps(c, protocol=0),
-        lambda c: copy.copy(c),
-        lambda c: copy.deepcopy(c),
-        lambda c: c.__reduce__(),
-        lambda c: c.__reduce_ex__(2),
-        lambda c: c.__setstate__(None),
-    ],
-)
-def test_pickling_refused(action):
-    with raises_exactly(TypeError, RAW_REFUSAL):
-        action(Color(1, 2, 3))
-
-
-def test_pickling_hooks_installed():
-    assert "__reduce__" in Color.__dict__ and "__setstate__" in Color.__dict__
-    assert not hasattr(Color, "__reduce_korvex__")
-    with raises_exactly(TypeError, "__setstate_korvex__() takes exactly 1 positional argument (0 given)"):
-        Color(1, 2, 3).__setstate__()
+def test_pickling_refused():
+    refuses_pickling(Color(1, 2, 3), struct_refusal("_raw"))
 
 
 # --- methods ----------------------------------------------------------------------

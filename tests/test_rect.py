@@ -1,10 +1,8 @@
 """korvex.rect.rect: construction, properties, sequence protocol, equality and the native table."""
 
-import copy
 import ctypes
 import gc
 import math
-import pickle
 import sys
 import weakref
 
@@ -17,7 +15,7 @@ import korvex_consumer as consumer
 from entry_points import LyingList
 from support import (
     INF, NAN, BadFloat, Boom, Index, bits, f32, native_table, no_new_attribute, python_output, raises_exactly,
-    unordered,
+    refuses_pickling, struct_refusal, unordered,
 )
 
 def fields(r):
@@ -471,35 +469,8 @@ def test_unhashable():
     assert Rect.__hash__ is None
 
 
-REFUSAL = (
-    "Pickling of struct members such as self._raw must be explicitly requested with "
-    "the build option KORVEX_PICKLE_STRUCTS"
-)
-
-
-@pytest.mark.parametrize(
-    "action",
-    [
-        lambda r: pickle.dumps(r),
-        lambda r: pickle.dumps(r, protocol=0),
-        lambda r: copy.copy(r),
-        lambda r: copy.deepcopy(r),
-        lambda r: r.__reduce__(),
-        lambda r: r.__reduce_ex__(2),
-        lambda r: r.__setstate__(()),
-        lambda r: r.__setstate__(None),
-    ],
-)
-def test_pickling_refused(action):
-    with raises_exactly(TypeError, REFUSAL):
-        action(Rect(1, 2, 3, 4))
-
-
-def test_pickling_hooks_installed_under_public_names():
-    assert "__reduce__" in Rect.__dict__ and "__setstate__" in Rect.__dict__
-    assert not hasattr(Rect, "__reduce_korvex__") and not hasattr(Rect, "__setstate_korvex__")
-    with raises_exactly(TypeError, "__setstate_korvex__() takes exactly 1 positional argument (0 given)"):
-        Rect().__setstate__()
+def test_pickling_refused():
+    refuses_pickling(Rect(1, 2, 3, 4), struct_refusal("_raw"))
 
 
 @pytest.mark.parametrize(
