@@ -290,29 +290,29 @@ def test_slot_calls_override_with_flag_0(window, name):
     target.unload()
 
 
-def test_slot_reports_a_failing_override(window):
-    class Failing(RenderTexture):
-        def begin(self):
-            raise ArithmeticError("override failed")
+class FailingBegin(RenderTexture):
+    def begin(self):
+        raise ArithmeticError("override failed")
 
-    target = Failing(8, 8)
-    with raises_exactly(ArithmeticError, "override failed"):
-        consumer.canvas_begin(target, 0)
+
+class HiddenEnd(RenderTexture):
+    def __getattribute__(self, name):
+        if name == "end":
+            raise AttributeError("end is hidden")
+        return super().__getattribute__(name)
+
+
+# A failing override, or a failing look-up of it, is the slot's failure; with
+# the flag set the slot runs its own body.
+@pytest.mark.parametrize(
+    "cls, slot, error, message",
+    [(FailingBegin, "begin", ArithmeticError, "override failed"), (HiddenEnd, "end", AttributeError, "end is hidden")],
+)
+def test_slot_reports_a_failing_override_or_lookup(window, cls, slot, error, message):
+    target = cls(8, 8)
+    with raises_exactly(error, message):
+        getattr(consumer, f"canvas_{slot}")(target, 0)
     consumer.canvas_begin(target, 1)
-    consumer.canvas_end(target, 1)
-    target.unload()
-
-
-def test_slot_reports_a_failing_lookup(window):
-    class Hidden(RenderTexture):
-        def __getattribute__(self, name):
-            if name == "end":
-                raise AttributeError("end is hidden")
-            return super().__getattribute__(name)
-
-    target = Hidden(8, 8)
-    with raises_exactly(AttributeError, "end is hidden"):
-        consumer.canvas_end(target, 0)
     consumer.canvas_end(target, 1)
     target.unload()
 

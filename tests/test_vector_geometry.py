@@ -109,20 +109,16 @@ def projected(kind, v, onto):
     return stored(kind, [scale * o for o in onto])
 
 
+def signed(c):  # orders -0.0 below 0.0
+    return c, math.copysign(1, c)
+
+
 def minimum(a, b):
-    if math.isnan(a) or math.isnan(b):
-        return NAN
-    if a == b:
-        return a if math.copysign(1, a) < 0 else b
-    return min(a, b)
+    return NAN if math.isnan(a) or math.isnan(b) else min(a, b, key=signed)
 
 
 def maximum(a, b):
-    if math.isnan(a) or math.isnan(b):
-        return NAN
-    if a == b:
-        return b if math.copysign(1, a) < 0 else a
-    return max(a, b)
+    return NAN if math.isnan(a) or math.isnan(b) else max(a, b, key=signed)
 
 
 def rotated_2d(kind, v, angle):
