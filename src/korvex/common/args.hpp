@@ -232,12 +232,13 @@ constexpr auto fold(Text) {
     return text;
 }
 
-// Writes name(params)\n--\n\ndoc and the terminating zero; returns the size.
+// Writes name(params)\n--\n\ndoc, then a blank line and details if any, and the
+// terminating zero; returns the size.
 template <std::size_t N>
-constexpr std::size_t write_documented(char* out, const char* name, const Signature<N>& sig, Receiver receiver,
-                                       const char* doc) {
+constexpr std::size_t write_documented(char* out, const Signature<N>& sig, Receiver receiver, const char* doc,
+                                       const char* details = nullptr) {
     TextWriter text{out};
-    text.put(name);
+    text.put(sig.name);
     text.put('(');
     if (receiver == Receiver::self) text.put(N == 0 ? "$self" : "$self, ");
     for (std::size_t i = 0; i < N; ++i) {
@@ -255,6 +256,10 @@ constexpr std::size_t write_documented(char* out, const char* name, const Signat
     }
     text.put(")\n--\n\n");
     text.put_folded(doc);
+    if (details != nullptr) {
+        text.put_folded("\n\n");
+        text.put_folded(details);
+    }
     text.put('\0');
     return text.size;
 }

@@ -141,6 +141,23 @@ public:
         return reinterpret_cast<PyObject*>(self);
     }
 
+    // What a computation takes for a parameter: a vector's structure, a
+    // number as it is.
+    static const Struct& value(Object* vector) { return vector->data; }
+    static double value(double number) { return number; }
+
+    // The get_ and to_ bodies of one computation on self (see method_pair):
+    // get_ returns the result as a new vector, to_ stores it in self and
+    // returns self.
+    template <auto compute, class... Args>
+    struct Forms {
+        static PyObject* get(Object* self, Args... args) { return box(compute(self->data, value(args)...)); }
+        static PyObject* to(Object* self, Args... args) {
+            self->data = compute(self->data, value(args)...);
+            return Py_NewRef(reinterpret_cast<PyObject*>(self));
+        }
+    };
+
     // --- native constructors ---------------------------------------------------
 
     template <class Arg>

@@ -20,22 +20,6 @@ namespace korvex {
 
 template <class TraitsT>
 struct VectorType<TraitsT>::Geometry {
-    // What the maths takes for a parameter: a vector's structure, a number as
-    // it is.
-    static const Struct& value(Object* vector) { return vector->data; }
-    static double value(double number) { return number; }
-
-    // A get_/to_ pair from one computation: get_ returns the result as a new
-    // vector, to_ stores it in self and returns self.
-    template <auto compute, class... Args>
-    struct Pair {
-        static PyObject* get(Object* self, Args... args) { return box(compute(self->data, value(args)...)); }
-        static PyObject* to(Object* self, Args... args) {
-            self->data = compute(self->data, value(args)...);
-            return Py_NewRef(reinterpret_cast<PyObject*>(self));
-        }
-    };
-
     static PyObject* value_error(const char* message) {
         PyErr_SetString(PyExc_ValueError, message);
         return nullptr;
@@ -47,7 +31,7 @@ struct VectorType<TraitsT>::Geometry {
         if (min_length < 0) return value_error("min_length must not be negative");
         if (max_length < 0) return value_error("max_length must not be negative");
         if (min_length > max_length) return value_error("min_length must not be greater than max_length");
-        using Clamp = Pair<vec::clamped_length<Traits>, double, double>;
+        using Clamp = Forms<vec::clamped_length<Traits>, double, double>;
         return in_place ? Clamp::to(self, min_length, max_length) : Clamp::get(self, min_length, max_length);
     }
 
@@ -61,72 +45,54 @@ struct VectorType<TraitsT>::Geometry {
 
     static constexpr Accepts same = instance_of(own_type);
 
-    using Lerp = Pair<vec::lerp<Traits>, Object*, double>;
-    using MoveTowards = Pair<vec::moved_towards<Traits>, Object*, double>;
-    using ScaleToLength = Pair<vec::scaled_to_length<Traits>, double>;
-    using Reflect = Pair<vec::reflected<Traits>, Object*>;
+    using Lerp = Forms<vec::lerp<Traits>, Object*, double>;
+    using MoveTowards = Forms<vec::moved_towards<Traits>, Object*, double>;
+    using ScaleToLength = Forms<vec::scaled_to_length<Traits>, double>;
+    using Reflect = Forms<vec::reflected<Traits>, Object*>;
+    struct ClampLength {
+        static constexpr auto get = clamp_length<false>;
+        static constexpr auto to = clamp_length<true>;
+    };
     // Results only returned, never stored in place: their get_ halves.
-    using Project = Pair<vec::projected<Traits>, Object*>;
-    using Min = Pair<vec::min<Traits>, Object*>;
-    using Max = Pair<vec::max<Traits>, Object*>;
-    using Clamp = Pair<vec::clamped<Traits>, Object*, Object*>;
+    using Project = Forms<vec::projected<Traits>, Object*>;
+    using Min = Forms<vec::min<Traits>, Object*>;
+    using Max = Forms<vec::max<Traits>, Object*>;
+    using Clamp = Forms<vec::clamped<Traits>, Object*, Object*>;
 
     // --- descriptors, in class order ---------------------------------------------------
 
-    static constexpr auto get_lerp = method(
-        signature("get_lerp", "other", "t"), Lerp::get,
-        "Returns the linear interpolation from self to other at t.\n\n"
-        "self + (other - self) * t per component; t is not clamped, so values outside 0..1 extrapolate.",
+    static constexpr auto lerp = method_pair<"lerp", Lerp>(
+        params("other", "t"),
+        {"Returns the linear interpolation from self to other at t.",
+         "Moves self to the interpolation towards other at t; returns self.",
+         "self + (other - self) * t per component; t is not clamped, so values outside 0..1 extrapolate."},
         same, anything);
-    static constexpr auto to_lerp = method(
-        signature("to_lerp", "other", "t"), Lerp::to,
-        "Moves self to the interpolation towards other at t; returns self.\n\n"
-        "self + (other - self) * t per component; t is not clamped.",
+    static constexpr auto moved_towards = method_pair<"moved_towards", MoveTowards>(
+        params("target", "max_distance"),
+        {"Returns self moved towards target by at most max_distance.",
+         "Moves self towards target by at most max_distance; returns self.",
+         "The result is target itself when it is no farther than max_distance; a negative max_distance moves "
+         "away. Distances are Euclidean, in the components' units."},
         same, anything);
-    static constexpr auto get_moved_towards = method(
-        signature("get_moved_towards", "target", "max_distance"), MoveTowards::get,
-        "Returns self moved towards target by at most max_distance.\n\n"
-        "Gives target itself when it is no farther than max_distance; a negative max_distance moves away. "
-        "Distances are Euclidean, in the components' units.",
-        same, anything);
-    static constexpr auto to_moved_towards = method(
-        signature("to_moved_towards", "target", "max_distance"), MoveTowards::to,
-        "Moves self towards target by at most max_distance; returns self.\n\n"
-        "Stops at target when it is no farther than max_distance; a negative max_distance moves away.",
-        same, anything);
-    static constexpr auto get_clamped_length = method(
-        signature("get_clamped_length", "min_length", "max_length").with_optional_first("0.0"),
-        clamp_length<false>,
-        "Returns self scaled so that its length lies within the bounds.\n\n"
-        "get_clamped_length(max_length) or get_clamped_length(min_length, max_length); the minimum is 0.0 "
-        "when left out. A vector within the bounds is unchanged, a zero vector stays zero. ValueError when "
-        "a bound is negative or min_length > max_length (for a zero vector too).",
+    static constexpr auto clamped_length = method_pair<"clamped_length", ClampLength>(
+        params("min_length", "max_length").with_optional_first("0.0"),
+        {"Returns self scaled so that its length lies within the bounds.",
+         "Scales self so that its length lies within the bounds; returns self.",
+         "One argument is max_length, two are min_length and max_length; the minimum is 0.0 when left out. A "
+         "vector within the bounds is unchanged, a zero vector stays zero. ValueError when a bound is "
+         "negative or min_length > max_length (for a zero vector too), and self is then unchanged."},
         number_or(0.0), anything);
-    static constexpr auto to_clamped_length = method(
-        signature("to_clamped_length", "min_length", "max_length").with_optional_first("0.0"),
-        clamp_length<true>,
-        "Scales self so that its length lies within the bounds; returns self.\n\n"
-        "to_clamped_length(max_length) or to_clamped_length(min_length, max_length), as get_clamped_length; "
-        "ValueError for a negative bound or min_length > max_length, and self is then unchanged.",
-        number_or(0.0), anything);
-    static constexpr auto get_scaled_to_length = method(
-        signature("get_scaled_to_length", "length"), ScaleToLength::get,
-        "Returns a vector in the direction of self with the given length.\n\n"
-        "A negative length points the other way; a zero vector stays zero (no error).");
-    static constexpr auto to_scaled_to_length = method(
-        signature("to_scaled_to_length", "length"), ScaleToLength::to,
-        "Scales self to the given length in place; returns self.\n\n"
-        "A negative length points the other way; a zero vector stays zero (no error).");
-    static constexpr auto get_reflected = method(
-        signature("get_reflected", "normal"), Reflect::get,
-        "Returns self reflected off a surface with the given normal.\n\n"
-        "self - 2 * (self . n) * n with n the normal scaled to length 1 (any length will do); a zero "
-        "normal gives self unchanged.",
-        same);
-    static constexpr auto to_reflected = method(
-        signature("to_reflected", "normal"), Reflect::to,
-        "Reflects self off a surface with the given normal; returns self.\n\n"
-        "The normal may have any length; a zero normal leaves self unchanged.",
+    static constexpr auto scaled_to_length = method_pair<"scaled_to_length", ScaleToLength>(
+        params("length"),
+        {"Returns a vector in the direction of self with the given length.",
+         "Scales self to the given length in place; returns self.",
+         "A negative length points the other way; a zero vector stays zero (no error)."});
+    static constexpr auto reflected = method_pair<"reflected", Reflect>(
+        params("normal"),
+        {"Returns self reflected off a surface with the given normal.",
+         "Reflects self off a surface with the given normal; returns self.",
+         "self - 2 * (self . n) * n with n the normal scaled to length 1 (any length will do); a zero normal "
+         "leaves the vector unchanged."},
         same);
     static constexpr auto get_projected = method(
         signature("get_projected", "onto"), Project::get,
@@ -156,9 +122,9 @@ struct VectorType<TraitsT>::Geometry {
         same, number_or(1e-09), number_or(0.0));
 
     static auto entries() {
-        return method_entries<get_lerp, to_lerp, get_moved_towards, to_moved_towards, get_clamped_length,
-                              to_clamped_length, get_scaled_to_length, to_scaled_to_length, get_reflected,
-                              to_reflected, get_projected, get_min, get_max, get_clamped, is_close>();
+        return method_entries<lerp.get, lerp.to, moved_towards.get, moved_towards.to, clamped_length.get,
+                              clamped_length.to, scaled_to_length.get, scaled_to_length.to, reflected.get,
+                              reflected.to, get_projected, get_min, get_max, get_clamped, is_close>();
     }
 };
 
@@ -166,7 +132,7 @@ struct VectorType<TraitsT>::Geometry {
 // product.
 template <class TraitsT>
 struct VectorType<TraitsT>::Planar {
-    using Rotate = typename Geometry::template Pair<vec::rotated_2d<Traits>, double>;
+    using Rotate = Forms<vec::rotated_2d<Traits>, double>;
     static constexpr Accepts same = instance_of(own_type);
 
     static PyObject* polar(Object* self) {
@@ -174,15 +140,12 @@ struct VectorType<TraitsT>::Planar {
         return tuple_of(PyFloat_FromDouble, values);
     }
 
-    static constexpr auto get_rotated = method(
-        signature("get_rotated", "angle"), Rotate::get,
-        "Returns self rotated by angle radians, counter-clockwise.\n\n"
-        "(x cos a - y sin a, x sin a + y cos a): counter-clockwise with y up, so clockwise on a y-down "
-        "screen.");
-    static constexpr auto to_rotated = method(
-        signature("to_rotated", "angle"), Rotate::to,
-        "Rotates self by angle radians in place; returns self.\n\n"
-        "Counter-clockwise with y up, so clockwise on a y-down screen.");
+    static constexpr auto rotated = method_pair<"rotated", Rotate>(
+        params("angle"),
+        {"Returns self rotated by angle radians, counter-clockwise.",
+         "Rotates self by angle radians in place; returns self.",
+         "(x cos a - y sin a, x sin a + y cos a): counter-clockwise with y up, so clockwise on a y-down "
+         "screen."});
     static constexpr auto get_angle = method(
         signature("get_angle"), [](Object* self) { return vec::angle_2d<Traits>(self->data); },
         "Returns the direction of self, atan2(y, x), in radians.\n\n"
@@ -212,26 +175,22 @@ struct VectorType<TraitsT>::Planar {
         same);
 
     static auto entries() {
-        return method_entries<get_rotated, to_rotated, get_angle, get_angle_to, from_polar, get_polar, cross>();
+        return method_entries<rotated.get, rotated.to, get_angle, get_angle_to, from_polar, get_polar, cross>();
     }
 };
 
 // Vector3: rotation about an axis, the unsigned angle between two vectors.
 template <class TraitsT>
 struct VectorType<TraitsT>::Spatial {
-    using Rotate = typename Geometry::template Pair<vec::rotated_3d<Traits>, Object*, double>;
+    using Rotate = Forms<vec::rotated_3d<Traits>, Object*, double>;
     static constexpr Accepts same = instance_of(own_type);
 
-    static constexpr auto get_rotated = method(
-        signature("get_rotated", "axis", "angle"), Rotate::get,
-        "Returns self rotated about axis by angle radians.\n\n"
-        "Rodrigues' formula about axis scaled to length 1, by the right-hand rule; a zero axis gives self "
-        "unchanged.",
-        same, anything);
-    static constexpr auto to_rotated = method(
-        signature("to_rotated", "axis", "angle"), Rotate::to,
-        "Rotates self about axis by angle radians in place; returns self.\n\n"
-        "By the right-hand rule; a zero axis leaves self unchanged.",
+    static constexpr auto rotated = method_pair<"rotated", Rotate>(
+        params("axis", "angle"),
+        {"Returns self rotated about axis by angle radians.",
+         "Rotates self about axis by angle radians in place; returns self.",
+         "Rodrigues' formula about axis scaled to length 1, by the right-hand rule; a zero axis leaves the "
+         "vector unchanged."},
         same, anything);
     static constexpr auto get_angle_to = method(
         signature("get_angle_to", "other"),
@@ -240,7 +199,7 @@ struct VectorType<TraitsT>::Spatial {
         "0.0 when either vector is zero.",
         same);
 
-    static auto entries() { return method_entries<get_rotated, to_rotated, get_angle_to>(); }
+    static auto entries() { return method_entries<rotated.get, rotated.to, get_angle_to>(); }
 };
 
 }  // namespace korvex

@@ -53,15 +53,6 @@ template <class TraitsT>
 struct VectorType<TraitsT>::Methods {
     // --- bodies ------------------------------------------------------------------
 
-    template <Struct (*Transform)(Struct)>
-    static PyObject* copying(Object* self) {
-        return box(Transform(self->data));
-    }
-    template <Struct (*Transform)(Struct)>
-    static PyObject* in_place(Object* self) {
-        self->data = Transform(self->data);
-        return Py_NewRef(reinterpret_cast<PyObject*>(self));
-    }
     template <double (*Measure)(Struct, Struct)>
     static double measured(Object* a, Object* b) {
         return Measure(a->data, b->data);
@@ -94,31 +85,21 @@ struct VectorType<TraitsT>::Methods {
 
     // --- descriptors, in class order ---------------------------------------------------
 
-    static constexpr auto to_normalized = method(
-        signature("to_normalized"), in_place<vec::normalize<Traits>>,
-        "Scales self to length 1 in place and returns self.\n\n"
-        "The scale factor is computed in double precision. A zero vector stays zero; no error is raised.");
-    static constexpr auto get_normalized = method(
-        signature("get_normalized"), copying<vec::normalize<Traits>>,
-        "Returns a new vector of length 1 in the direction of self.\n\n"
-        "A zero vector gives a zero vector; no error is raised. self is unchanged.");
-    static constexpr auto to_round = method(
-        signature("to_round"), in_place<vec::round<Traits>>,
-        "Rounds every component half away from zero, in place; returns self.\n\n"
-        "2.5 becomes 3.0 and -2.5 becomes -3.0 (not Python's round-half-even).");
-    static constexpr auto get_round = method(
-        signature("get_round"), copying<vec::round<Traits>>,
-        "Returns a new vector with every component rounded half away from zero.\n\n"
-        "2.5 gives 3.0 and -2.5 gives -3.0. self is unchanged.");
-    static constexpr auto to_abs = method(signature("to_abs"), in_place<vec::abs<Traits>>,
-                                          "Clears the sign of every component in place; returns self.");
-    static constexpr auto get_abs = method(signature("get_abs"), copying<vec::abs<Traits>>,
-                                           "Returns a new vector of the absolute values of the components.");
-    static constexpr auto to_neg = method(signature("to_neg"), in_place<vec::neg<Traits>>,
-                                          "Flips the sign of every component in place; returns self.\n\n"
-                                          "0.0 becomes -0.0.");
-    static constexpr auto get_neg = method(signature("get_neg"), copying<vec::neg<Traits>>,
-                                           "Returns a new vector with every sign flipped (the same as -self).");
+    static constexpr auto normalized = method_pair<"normalized", Forms<vec::normalize<Traits>>>(
+        params(), {"Returns a new vector of length 1 in the direction of self.",
+                   "Scales self to length 1 in place and returns self.",
+                   "The scale factor is computed in double precision. A zero vector stays zero; no error is "
+                   "raised."});
+    static constexpr auto rounded = method_pair<"round", Forms<vec::round<Traits>>>(
+        params(), {"Returns a new vector with every component rounded half away from zero.",
+                   "Rounds every component half away from zero, in place; returns self.",
+                   "2.5 becomes 3.0 and -2.5 becomes -3.0 (not Python's round-half-even)."});
+    static constexpr auto absolute = method_pair<"abs", Forms<vec::abs<Traits>>>(
+        params(), {"Returns a new vector of the absolute values of the components.",
+                   "Clears the sign of every component in place; returns self."});
+    static constexpr auto negated = method_pair<"neg", Forms<vec::neg<Traits>>>(
+        params(), {"Returns a new vector with every sign flipped (the same as -self).",
+                   "Flips the sign of every component in place; returns self.", "0.0 becomes -0.0."});
     static constexpr auto get_tuple = method(signature("get_tuple"), components_tuple,
                                              "Returns the components as a new tuple of floats.");
     static constexpr auto get_int_tuple = method(
@@ -131,8 +112,8 @@ struct VectorType<TraitsT>::Methods {
         "Returns the components rounded half away from zero, as a tuple of ints.\n\n"
         "2.5 gives 3, not Python's even rounding. Raises OverflowError for a component outside the 32-bit "
         "integer range (infinities included) and ValueError for NaN.");
-    static constexpr auto copy = method(signature("copy"), copying<identity>, "Returns a new vector equal to self.");
-    static constexpr auto copy_dunder = method(signature("__copy__"), copying<identity>,
+    static constexpr auto copy = method(signature("copy"), Forms<identity>::get, "Returns a new vector equal to self.");
+    static constexpr auto copy_dunder = method(signature("__copy__"), Forms<identity>::get,
                                                "Returns a new vector equal to self (for copy.copy).");
     static constexpr auto deepcopy = method(
         signature("__deepcopy__", "memo"), [](Object* self, PyObject*) { return box(self->data); },
@@ -200,9 +181,9 @@ struct VectorType<TraitsT>::Methods {
     static auto make_table() {
         using Refused = PickleRefusal;
         const auto common = method_entries<
-            to_normalized, get_normalized, to_round, get_round, to_abs, get_abs, to_neg, get_neg, get_tuple,
-            get_int_tuple, get_rounded_tuple, copy, copy_dunder, deepcopy, sadd, distance_to, distance_squared_to,
-            dot, from_own, from_tuple, from_list, from_ints, from_floats, from_scalars,
+            normalized.to, normalized.get, rounded.to, rounded.get, absolute.to, absolute.get, negated.to,
+            negated.get, get_tuple, get_int_tuple, get_rounded_tuple, copy, copy_dunder, deepcopy, sadd, distance_to,
+            distance_squared_to, dot, from_own, from_tuple, from_list, from_ints, from_floats, from_scalars,
             refused_reduce<Refused::VectorData>, refused_setstate<Refused::VectorData>>();
         const auto geometry = detail::concat(common, Geometry::entries(), turning_entries());
         if constexpr (Traits::has_cross)
@@ -242,17 +223,17 @@ struct VectorType<TraitsT>::Methods {
         .sadd = slot<sadd>,
         .get_tuple = slot<get_tuple>,
         .c_get_tuple = get_tuple.body,
-        .to_round = slot<to_round>,
-        .get_round = slot<get_round>,
-        .to_abs = slot<to_abs>,
-        .get_abs = slot<get_abs>,
-        .to_neg = slot<to_neg>,
-        .get_neg = slot<get_neg>,
+        .to_round = slot<rounded.to>,
+        .get_round = slot<rounded.get>,
+        .to_abs = slot<absolute.to>,
+        .get_abs = slot<absolute.get>,
+        .to_neg = slot<negated.to>,
+        .get_neg = slot<negated.get>,
         .get_int_tuple = slot<get_int_tuple>,
         .get_rounded_tuple = slot<get_rounded_tuple>,
         .copy = slot<copy>,
-        .to_normalized = slot<to_normalized>,
-        .get_normalized = slot<get_normalized>,
+        .to_normalized = slot<normalized.to>,
+        .get_normalized = slot<normalized.get>,
         .distance_to = slot<distance_to>,
         .distance_squared_to = slot<distance_squared_to>,
         .dot = slot<dot>,

@@ -21,114 +21,70 @@ namespace {
 
 using korvex::Area;
 using korvex::Length;
-using korvex::Need;
 using korvex::Paint;
 using korvex::Point;
-using korvex::raylib_entry;
+using korvex::window_entry;
 using korvex::signature;
 using korvex::Text;
 using korvex::Whole;
 using korvex::draw::Picture;
 using korvex::draw::Sides;
 
-constexpr Need window = Need::window;
-
-// The parameter forms the docstrings share.
-#define KORVEX_LIKES "Positions are vector2-likes, rectangles rect-likes, colors color-likes (Vector2, Rect, Color or a plain sequence). "
-#define KORVEX_CHECKS "ValueError for a NaN or infinite number; RuntimeError when no raylib window is open."
-
-constexpr auto draw_pixel_v = raylib_entry<DrawPixelV, window, "draw", Point, Paint>(
-    signature("draw_pixel_v", "position", "color"),
-    "Draws one pixel at a position; returns None.\n\n"
-    KORVEX_LIKES KORVEX_CHECKS);
-
-constexpr auto draw_line_v = raylib_entry<DrawLineV, window, "draw", Point, Point, Paint>(
-    signature("draw_line_v", "start", "end", "color"),
-    "Draws a line one pixel wide from start to end; returns None.\n\n"
-    KORVEX_LIKES KORVEX_CHECKS);
-
-constexpr auto draw_line_ex = raylib_entry<DrawLineEx, window, "draw", Point, Point, Length, Paint>(
+constexpr auto draw_pixel_v = window_entry<DrawPixelV, "draw", Point, Paint>(
+    signature("draw_pixel_v", "position", "color"), "Draws one pixel at a position; returns None.");
+constexpr auto draw_line_v = window_entry<DrawLineV, "draw", Point, Point, Paint>(
+    signature("draw_line_v", "start", "end", "color"), "Draws a line one pixel wide from start to end; returns None.");
+constexpr auto draw_line_ex = window_entry<DrawLineEx, "draw", Point, Point, Length, Paint>(
     signature("draw_line_ex", "start", "end", "thick", "color"),
-    "Draws a line thick pixels wide from start to end; returns None.\n\n"
-    KORVEX_LIKES KORVEX_CHECKS);
-
-constexpr auto draw_circle_v = raylib_entry<DrawCircleV, window, "draw", Point, Length, Paint>(
-    signature("draw_circle_v", "center", "radius", "color"),
-    "Draws a filled circle; returns None.\n\n"
-    KORVEX_LIKES KORVEX_CHECKS);
-
-constexpr auto draw_circle_lines_v = raylib_entry<DrawCircleLinesV, window, "draw", Point, Length, Paint>(
-    signature("draw_circle_lines_v", "center", "radius", "color"),
-    "Draws the outline of a circle; returns None.\n\n"
-    KORVEX_LIKES KORVEX_CHECKS);
-
-constexpr auto draw_rectangle_rec = raylib_entry<DrawRectangleRec, window, "draw", Area, Paint>(
-    signature("draw_rectangle_rec", "rect", "color"),
-    "Draws a filled rectangle; returns None.\n\n"
-    KORVEX_LIKES KORVEX_CHECKS);
-
-constexpr auto draw_rectangle_lines_ex = raylib_entry<DrawRectangleLinesEx, window, "draw", Area, Length, Paint>(
+    "Draws a line thick pixels wide from start to end; returns None.");
+constexpr auto draw_circle_v = window_entry<DrawCircleV, "draw", Point, Length, Paint>(
+    signature("draw_circle_v", "center", "radius", "color"), "Draws a filled circle; returns None.");
+constexpr auto draw_circle_lines_v = window_entry<DrawCircleLinesV, "draw", Point, Length, Paint>(
+    signature("draw_circle_lines_v", "center", "radius", "color"), "Draws the outline of a circle; returns None.");
+constexpr auto draw_rectangle_rec = window_entry<DrawRectangleRec, "draw", Area, Paint>(
+    signature("draw_rectangle_rec", "rect", "color"), "Draws a filled rectangle; returns None.");
+constexpr auto draw_rectangle_lines_ex = window_entry<DrawRectangleLinesEx, "draw", Area, Length, Paint>(
     signature("draw_rectangle_lines_ex", "rect", "thick", "color"),
-    "Draws a rectangle's outline, thick pixels wide, inside it; returns None.\n\n"
-    KORVEX_LIKES KORVEX_CHECKS);
-
-constexpr auto draw_rectangle_pro = raylib_entry<DrawRectanglePro, window, "draw", Area, Point, Length, Paint>(
+    "Draws a rectangle's outline, thick pixels wide, inside it; returns None.");
+constexpr auto draw_rectangle_pro = window_entry<DrawRectanglePro, "draw", Area, Point, Length, Paint>(
     signature("draw_rectangle_pro", "rect", "origin", "rotation", "color"),
     "Draws a filled rectangle turned by rotation degrees about origin.\n\n"
-    "Returns None; origin is relative to the rectangle's corner. " KORVEX_LIKES KORVEX_CHECKS);
-
-constexpr auto draw_triangle = raylib_entry<DrawTriangle, window, "draw", Point, Point, Point, Paint>(
+    "Returns None; origin is relative to the rectangle's corner.");
+constexpr auto draw_triangle = window_entry<DrawTriangle, "draw", Point, Point, Point, Paint>(
     signature("draw_triangle", "v1", "v2", "v3", "color"),
     "Draws a filled triangle; returns None.\n\n"
-    "The corners go counter-clockwise (raylib draws nothing otherwise). " KORVEX_LIKES KORVEX_CHECKS);
-
-constexpr auto draw_poly = raylib_entry<DrawPoly, window, "draw", Point, Sides, Length, Length, Paint>(
+    "The corners go counter-clockwise (raylib draws nothing otherwise).");
+constexpr auto draw_poly = window_entry<DrawPoly, "draw", Point, Sides, Length, Length, Paint>(
     signature("draw_poly", "center", "sides", "radius", "rotation", "color"),
     "Draws a filled regular polygon; returns None.\n\n"
-    "sides is an int (3 at least are drawn; ValueError above 65536), rotation in degrees. " KORVEX_LIKES
-    KORVEX_CHECKS);
-
-constexpr auto draw_text = raylib_entry<DrawText, window, "draw", Text, Whole, Whole, Whole, Paint>(
+    "sides is an int (3 at least are drawn; ValueError above 65536), rotation in degrees.");
+constexpr auto draw_text = window_entry<DrawText, "draw", Text, Whole, Whole, Whole, Paint>(
     signature("draw_text", "text", "x", "y", "font_size", "color"),
     "Draws text in raylib's default font; returns None.\n\n"
-    "text is a str without NUL characters; x, y and font_size are ints (font sizes below 10 "
-    "draw at 10). RuntimeError when no raylib window is open.");
-
-constexpr auto measure_text = raylib_entry<MeasureText, window, "measure text", Text, Whole>(
-    signature("measure_text", "text", "font_size"),
-    "The width in pixels, an int, of text drawn by draw_text.\n\n"
-    "The default font comes with the window: RuntimeError when no raylib window is open.");
-
-constexpr auto draw_fps = raylib_entry<DrawFPS, window, "draw", Whole, Whole>(
-    signature("draw_fps", "x", "y"),
-    "Draws the frames per second at x, y; returns None.\n\n"
-    "RuntimeError when no raylib window is open.");
-
-constexpr auto draw_texture_v = raylib_entry<DrawTextureV, window, "draw", Picture, Point, Paint>(
+    "x, y and font_size are ints (font sizes below 10 draw at 10).");
+// The default font comes with the window.
+constexpr auto measure_text = window_entry<MeasureText, "measure text", Text, Whole>(
+    signature("measure_text", "text", "font_size"), "The width in pixels, an int, of text drawn by draw_text.");
+constexpr auto draw_fps = window_entry<DrawFPS, "draw", Whole, Whole>(
+    signature("draw_fps", "x", "y"), "Draws the frames per second at x, y; returns None.");
+constexpr auto draw_texture_v = window_entry<DrawTextureV, "draw", Picture, Point, Paint>(
     signature("draw_texture_v", "texture", "position", "tint"),
     "Draws a Texture with its top left corner at position; returns None.\n\n"
-    "texture is a Texture (TypeError otherwise), as Texture.load or a RenderTexture gives. "
-    "tint multiplies its colors (white keeps them). " KORVEX_CHECKS);
-
-constexpr auto draw_texture_rec = raylib_entry<DrawTextureRec, window, "draw", Picture, Area, Point, Paint>(
+    "tint multiplies its colors (white keeps them).");
+constexpr auto draw_texture_rec = window_entry<DrawTextureRec, "draw", Picture, Area, Point, Paint>(
     signature("draw_texture_rec", "texture", "source", "position", "tint"),
     "Draws the source part of a Texture at position; returns None.\n\n"
     "A negative source width or height flips the part (a RenderTexture's texture is upside down: give "
-    "-height). " KORVEX_CHECKS);
-
-constexpr auto draw_texture_pro =
-    raylib_entry<DrawTexturePro, window, "draw", Picture, Area, Area, Point, Length, Paint>(
+    "-height).");
+constexpr auto draw_texture_pro = window_entry<DrawTexturePro, "draw", Picture, Area, Area, Point, Length, Paint>(
     signature("draw_texture_pro", "texture", "source", "dest", "origin", "rotation", "tint"),
     "Draws the source part of a Texture into dest, turned about origin.\n\n"
-    "Returns None; rotation is in degrees, origin relative to dest's corner. " KORVEX_CHECKS);
+    "Returns None; rotation is in degrees, origin relative to dest's corner.");
 
 auto functions = korvex::method_table<
     draw_pixel_v, draw_line_v, draw_line_ex, draw_circle_v, draw_circle_lines_v, draw_rectangle_rec,
     draw_rectangle_lines_ex, draw_rectangle_pro, draw_triangle, draw_poly, draw_text, measure_text, draw_fps,
     draw_texture_v, draw_texture_rec, draw_texture_pro>();
-
-#undef KORVEX_LIKES
-#undef KORVEX_CHECKS
 
 int exec_draw(PyObject* module) {
     if (!parser_import(korvex::parser)) return -1;

@@ -17,6 +17,8 @@ inline PyTypeObject* texture_type = nullptr;
 // one whose id is 0 (unloaded, or made empty).
 struct Picture {
     using Value = ::Texture;
+    static constexpr const char* rule =
+        "Textures are Texture objects (TypeError otherwise), as Texture.load or a RenderTexture gives.";
     static bool read(PyObject* obj, const char* param, Value& out) {
         if (!PyObject_TypeCheck(obj, texture_type)) return raise_argument_type(param, texture_type, obj);
         out = reinterpret_cast<TextureObject*>(obj)->_raw;

@@ -53,74 +53,58 @@ template <auto transform, std::size_t N>
 constexpr auto get_form(const korvex::Signature<N>& sig, const char* doc) {
     return korvex::method(sig, Forms<transform>::get, doc);
 }
-template <auto transform, std::size_t N>
-constexpr auto to_form(const korvex::Signature<N>& sig, const char* doc) {
-    return korvex::method(sig, Forms<transform>::to, doc);
-}
 
+using korvex::params;
 using korvex::signature;
 
-// The shared sentences of the docstrings.
-#define KORVEX_PAIR_RULE(first, second, what)                                                                 \
-    "\n\nTakes two numbers " first " and " second ", or one " what ": a Vector2 or anything indexable by 0 " \
+// The paragraphs the docstrings share.
+#define KORVEX_PAIR_RULE(first, second, what)                                                          \
+    "Takes two numbers " first " and " second ", or one " what ": a Vector2 or anything indexable by 0 " \
     "and 1. Computed in double precision, rounded once to single precision."
-#define KORVEX_OTHER_RULE                                                                           \
-    "\n\nother is what collide_rect takes: a Rect, a Vector4 (x, y, width, height), or a list or " \
-    "tuple of four numbers (ValueError otherwise). Computed in double precision, rounded once to "  \
+#define KORVEX_OTHER_RULE                                                                         \
+    "other is what collide_rect takes: a Rect, a Vector4 (x, y, width, height), or a list or "  \
+    "tuple of four numbers (ValueError otherwise). Computed in double precision, rounded once to " \
     "single precision."
 
-#define KORVEX_MOVED_DOC " moved by (dx, dy)." KORVEX_PAIR_RULE("dx", "dy", "offset")
-inline constexpr auto get_moved = get_form<moved>(signature("get_moved", "dx", "dy").with_defaults("None"),
-                                                  "Returns a new Rect:" KORVEX_MOVED_DOC);
-inline constexpr auto to_moved = to_form<moved>(signature("to_moved", "dx", "dy").with_defaults("None"),
-                                                "Returns self, changed:" KORVEX_MOVED_DOC);
-
-#define KORVEX_INFLATED_DOC                                                                         \
-    " width + dw, height + dh, same centre.\n\nNegative values shrink it." KORVEX_PAIR_RULE("dw", "dh", \
-                                                                                          "delta")
-inline constexpr auto get_inflated = get_form<inflated>(
-    signature("get_inflated", "dw", "dh").with_defaults("None"), "Returns a new Rect:" KORVEX_INFLATED_DOC);
-inline constexpr auto to_inflated = to_form<inflated>(signature("to_inflated", "dw", "dh").with_defaults("None"),
-                                                      "Returns self, changed:" KORVEX_INFLATED_DOC);
-
-#define KORVEX_SCALED_DOC                                                                                    \
-    " width times fx, height times fy, same centre.\n\nWith fx alone both are scaled " \
-    "by it. Computed in double precision, rounded once to single precision."
-inline constexpr auto get_scaled = get_form<scaled>(signature("get_scaled", "fx", "fy").with_defaults("None"),
-                                                    "Returns a new Rect:" KORVEX_SCALED_DOC);
-inline constexpr auto to_scaled = to_form<scaled>(signature("to_scaled", "fx", "fy").with_defaults("None"),
-                                                  "Returns self, changed:" KORVEX_SCALED_DOC);
-
-#define KORVEX_CLAMPED_DOC                                                                           \
-    " moved to lie inside other.\n\nThe size is kept; on an axis where self is larger than other it is " \
-    "centred on other." KORVEX_OTHER_RULE
-inline constexpr auto get_clamped =
-    get_form<clamped>(signature("get_clamped", "other"), "Returns a new Rect:" KORVEX_CLAMPED_DOC);
-inline constexpr auto to_clamped =
-    to_form<clamped>(signature("to_clamped", "other"), "Returns self, changed:" KORVEX_CLAMPED_DOC);
-
-#define KORVEX_NORMALIZED_DOC                                                                                \
-    " with a width and height of at least 0.\n\nA negative width or height is made positive and x or y " \
-    "moved so that the same area is covered; x + width is computed in double precision and rounded once."
-inline constexpr auto get_normalized =
-    get_form<normalized>(signature("get_normalized"), "Returns a new Rect:" KORVEX_NORMALIZED_DOC);
-inline constexpr auto to_normalized =
-    to_form<normalized>(signature("to_normalized"), "Returns self, changed:" KORVEX_NORMALIZED_DOC);
+inline constexpr auto moved_pair = korvex::method_pair<"moved", Forms<moved>>(
+    params("dx", "dy").with_defaults("None"),
+    {"Returns a new Rect: moved by (dx, dy).", "Returns self, changed: moved by (dx, dy).",
+     KORVEX_PAIR_RULE("dx", "dy", "offset")});
+inline constexpr auto inflated_pair = korvex::method_pair<"inflated", Forms<inflated>>(
+    params("dw", "dh").with_defaults("None"),
+    {"Returns a new Rect: width + dw, height + dh, same centre.",
+     "Returns self, changed: width + dw, height + dh, same centre.",
+     "Negative values shrink it.\n\n" KORVEX_PAIR_RULE("dw", "dh", "delta")});
+inline constexpr auto scaled_pair = korvex::method_pair<"scaled", Forms<scaled>>(
+    params("fx", "fy").with_defaults("None"),
+    {"Returns a new Rect: width times fx, height times fy, same centre.",
+     "Returns self, changed: width times fx, height times fy, same centre.",
+     "With fx alone both are scaled by it. Computed in double precision, rounded once to single precision."});
+inline constexpr auto clamped_pair = korvex::method_pair<"clamped", Forms<clamped>>(
+    params("other"),
+    {"Returns a new Rect: moved to lie inside other.", "Returns self, changed: moved to lie inside other.",
+     "The size is kept; on an axis where self is larger than other it is centred on other.\n\n" KORVEX_OTHER_RULE});
+inline constexpr auto normalized_pair = korvex::method_pair<"normalized", Forms<normalized>>(
+    params(),
+    {"Returns a new Rect: with a width and height of at least 0.",
+     "Returns self, changed: with a width and height of at least 0.",
+     "A negative width or height is made positive and x or y moved so that the same area is covered; x + "
+     "width is computed in double precision and rounded once."});
 
 inline constexpr auto get_clipped = get_form<clipped>(
     signature("get_clipped", "other"),
     "Returns a new Rect: the part of self that other covers.\n\n"
     "When they do not overlap (rectangles that only touch included, as for collide_rect) the result is "
-    "Rect(x, y, 0, 0)." KORVEX_OTHER_RULE);
+    "Rect(x, y, 0, 0).\n\n" KORVEX_OTHER_RULE);
 inline constexpr auto get_union = get_form<united>(
     signature("get_union", "other"),
-    "Returns a new Rect: the smallest rectangle holding both self and other." KORVEX_OTHER_RULE);
+    "Returns a new Rect: the smallest rectangle holding both self and other.\n\n" KORVEX_OTHER_RULE);
 inline constexpr auto get_fitted = get_form<fitted>(
     signature("get_fitted", "other"),
     "Returns a new Rect: self scaled to fit in other, and centred in it.\n\n"
     "The aspect ratio is kept. "
     "The scale is min(other width / width, other height / height); a zero size gives IEEE infinities or "
-    "NaN, never an exception." KORVEX_OTHER_RULE);
+    "NaN, never an exception.\n\n" KORVEX_OTHER_RULE);
 
 inline constexpr auto contains = korvex::method(
     signature("contains", "other"), contains_rect,
@@ -137,10 +121,5 @@ inline constexpr auto collide_circle = korvex::method(
 
 #undef KORVEX_PAIR_RULE
 #undef KORVEX_OTHER_RULE
-#undef KORVEX_MOVED_DOC
-#undef KORVEX_INFLATED_DOC
-#undef KORVEX_SCALED_DOC
-#undef KORVEX_CLAMPED_DOC
-#undef KORVEX_NORMALIZED_DOC
 
 }  // namespace rect_impl

@@ -54,9 +54,10 @@ auto method_definitions =
     korvex::method_table<collide_point, collide_point_vector2, collide_point_tuple, collide_point_list, collide_rect,
                          collide_rect_vector4, collide_rect_rect, collide_rect_tuple, collide_rect_list, contains,
                          collide_circle, collide_list, collide_list_all, collide_objects, collide_objects_all,
-                         get_width, get_height, get_vector4, get_tuple, get_moved, to_moved, get_inflated,
-                         to_inflated, get_scaled, to_scaled, get_clamped, to_clamped, get_clipped, get_union,
-                         get_union_all, get_fitted, get_normalized, to_normalized,
+                         get_width, get_height, get_vector4, get_tuple, moved_pair.get, moved_pair.to,
+                         inflated_pair.get, inflated_pair.to, scaled_pair.get, scaled_pair.to, clamped_pair.get,
+                         clamped_pair.to, get_clipped, get_union, get_union_all, get_fitted, normalized_pair.get,
+                         normalized_pair.to,
                          korvex::refused_reduce<PickleRefusal::RawStruct>,
                          korvex::refused_setstate<PickleRefusal::RawStruct>>();
 

@@ -2,21 +2,33 @@
 // declared as descriptors (entry.hpp) from the signature, the raylib function
 // and one argument kind per parameter:
 //
-//     constexpr auto draw_line_ex = raylib_entry<DrawLineEx, Need::window, "draw", Point, Point, Length, Paint>(
+//     constexpr auto get_fps = raylib_entry<GetFPS>(signature("get_fps"), "The frames ...");
+//     constexpr auto draw_line_ex = window_entry<DrawLineEx, "draw", Point, Point, Length, Paint>(
 //         signature("draw_line_ex", "start", "end", "thick", "color"), "Draws ...");
 //
 // Every argument is converted and checked before raylib is called, so a bad
 // one raises with nothing drawn. Functions that need the window's GL context
-// check for it after the arguments: raylib alone crashes the process when
-// asked to draw, begin a frame or read pixels without one.
+// (window_entry) check for it after the arguments: raylib alone crashes the
+// process when asked to draw, begin a frame or read pixels without one.
+//
+// The docstring's last paragraph is written from the kinds and the window
+// check: each kind with a `rule` gives its sentence once, kinds that must be
+// `finite` one sentence for all, so the text says what the arguments really
+// accept.
 #pragma once
 
 #include <raylib.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstddef>
+#include <string>
+#include <tuple>
 #include <type_traits>
+#include <utility>
 
 #include "korvex/common/args.hpp"
 #include "korvex/common/convert.hpp"
@@ -55,29 +67,30 @@ inline bool all_finite(std::initializer_list<float> values) {
 
 // --- argument kinds: what one parameter accepts and the C value it becomes ---
 
-// A vector2-like of finite components.
-struct Point {
-    using Value = ::Vector2;
+// A like-value read by one of the parser's functions, every component finite.
+template <auto ParserAPI::*parse, FixedString sentence>
+struct FiniteLike {
+    using Value = decltype((parser.*parse)(nullptr));
+    static constexpr const char* rule = sentence.value;
+    static constexpr bool finite = true;
     static bool read(PyObject* obj, const char* param, Value& out) {
-        out = parser.parse_vector2_like(obj);
+        out = (parser.*parse)(obj);
         if (PyErr_Occurred()) return false;
-        return all_finite({out.x, out.y}) || raise_not_finite(param);
+        const auto components = std::bit_cast<std::array<float, sizeof(Value) / sizeof(float)>>(out);
+        return std::all_of(components.begin(), components.end(), [](float c) { return std::isfinite(c); }) ||
+               raise_not_finite(param);
     }
 };
 
-// A rect-like of finite components.
-struct Area {
-    using Value = ::Rectangle;
-    static bool read(PyObject* obj, const char* param, Value& out) {
-        out = parser.parse_rect_like(obj);
-        if (PyErr_Occurred()) return false;
-        return all_finite({out.x, out.y, out.width, out.height}) || raise_not_finite(param);
-    }
-};
+using Point = FiniteLike<&ParserAPI::parse_vector2_like,
+                         "Positions are vector2-likes (a Vector2 or a sequence of two numbers).">;
+using Area =
+    FiniteLike<&ParserAPI::parse_rect_like, "Rectangles are rect-likes (a Rect or a sequence of four numbers).">;
 
 // A color-like; the parser clamps its channels.
 struct Paint {
     using Value = ::Color;
+    static constexpr const char* rule = "Colors are color-likes (a Color or a sequence of three or four ints).";
     static bool read(PyObject* obj, const char*, Value& out) {
         out = parser.parse_color_like(obj);
         return !PyErr_Occurred();
@@ -87,6 +100,7 @@ struct Paint {
 // A finite number (size, radius, thickness, angle), single precision.
 struct Length {
     using Value = float;
+    static constexpr bool finite = true;
     static bool read(PyObject* obj, const char* param, Value& out) {
         if (!to_float(obj, out)) return false;
         return std::isfinite(out) || raise_not_finite(param);
@@ -103,6 +117,7 @@ struct Whole {
 // the caller holds for the whole call).
 struct Text {
     using Value = const char*;
+    static constexpr const char* rule = "Text is a str without NUL characters.";
     static bool read(PyObject* obj, const char* param, Value& out) { return text_argument(obj, param, out); }
 };
 
@@ -112,6 +127,7 @@ struct Text {
 template <int limit>
 struct Code {
     using Value = int;
+    static constexpr const char* rule = "False for codes outside raylib's.";
     static bool read(PyObject* obj, const char*, Value& out) {
         long long code;
         if (PyLong_Check(obj)) {
@@ -155,15 +171,83 @@ PyObject* call_with_window(Values... values) {
     }
 }
 
+template <class Kind>
+constexpr bool checks_finite() {
+    if constexpr (requires { Kind::finite; }) return Kind::finite;
+    else return false;
+}
+
+template <class Kind>
+constexpr const char* rule_of() {
+    if constexpr (requires { Kind::rule; }) return Kind::rule;
+    else return nullptr;
+}
+
+// The rule of the I-th kind, or null when it has none or an earlier
+// parameter has the same kind.
+template <std::size_t I, class... Kinds>
+constexpr const char* first_rule() {
+    using All = std::tuple<Kinds...>;
+    using Kind = std::tuple_element_t<I, All>;
+    const bool repeated = [&]<std::size_t... J>(std::index_sequence<J...>) {
+        return (std::is_same_v<Kind, std::tuple_element_t<J, All>> || ...);
+    }(std::make_index_sequence<I>{});
+    return repeated ? nullptr : rule_of<Kind>();
+}
+
+// The last paragraph of the docstring: the rule of each kind, once, in the
+// order of the parameters, then the finiteness and window checks; empty when
+// there is none.
+template <Need need, class... Kinds>
+inline constexpr auto argument_rules = [] {
+    constexpr auto sentences = [] {
+        std::array<const char*, sizeof...(Kinds) + 2> found{};
+        std::size_t count = 0;
+        [&]<std::size_t... I>(std::index_sequence<I...>) {
+            ((first_rule<I, Kinds...>() != nullptr ? void(found[count++] = first_rule<I, Kinds...>()) : void()), ...);
+        }(std::index_sequence_for<Kinds...>{});
+        if ((checks_finite<Kinds>() || ...)) found[count++] = "ValueError for a NaN or infinite number.";
+        if (need == Need::window) found[count++] = "RuntimeError when no raylib window is open.";
+        return std::pair{found, count};
+    }();
+    constexpr std::size_t size = [&] {
+        std::size_t total = 1;
+        for (std::size_t i = 0; i < sentences.second; ++i)
+            total += std::char_traits<char>::length(sentences.first[i]) + (i > 0 ? 1 : 0);
+        return total;
+    }();
+    std::array<char, size> text{};
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < sentences.second; ++i) {
+        if (i > 0) text[next++] = ' ';
+        for (const char* c = sentences.first[i]; *c != '\0'; ++c) text[next++] = *c;
+    }
+    return text;
+}();
+
+template <auto raylib, Need need, FixedString action, class... Kinds, std::size_t N>
+constexpr auto raylib_call(const Signature<N>& sig, const char* doc) {
+    static_assert(sizeof...(Kinds) == N, "one kind per parameter");
+    auto entry = function(sig, call_with_window<raylib, need, action, typename Kinds::Value...>, doc,
+                          reads<Kinds>...);
+    if (argument_rules<need, Kinds...>[0] != '\0') entry.details = argument_rules<need, Kinds...>.data();
+    return entry;
+}
+
 }  // namespace detail
 
-// The descriptor of the module function `sig.name` that calls `raylib`: each
-// argument read by its kind, then (when `need` says so) the window checked.
-template <auto raylib, Need need, FixedString action, class... Kinds, std::size_t N>
+// The descriptor of the module function `sig.name` that calls `raylib` with
+// each argument read by its kind; raylib answers with or without a window.
+template <auto raylib, class... Kinds, std::size_t N>
 constexpr auto raylib_entry(const Signature<N>& sig, const char* doc) {
-    static_assert(sizeof...(Kinds) == N, "one kind per parameter");
-    return function(sig, detail::call_with_window<raylib, need, action, typename Kinds::Value...>, doc,
-                    reads<Kinds>...);
+    return detail::raylib_call<raylib, Need::nothing, "", Kinds...>(sig, doc);
+}
+
+// The same for a raylib function that needs the window: without one it
+// raises RuntimeError "cannot <action>: no raylib window is ready".
+template <auto raylib, FixedString action, class... Kinds, std::size_t N>
+constexpr auto window_entry(const Signature<N>& sig, const char* doc) {
+    return detail::raylib_call<raylib, Need::window, action, Kinds...>(sig, doc);
 }
 
 }  // namespace korvex

@@ -20,8 +20,8 @@
 
 namespace {
 
-using korvex::Need;
 using korvex::raylib_entry;
+using korvex::window_entry;
 using korvex::signature;
 
 // raylib's input state is sized by these (rcore.c): keys 0..511, mouse
@@ -175,112 +175,102 @@ PyTypeObject frame_type = korvex::static_type<FrameObject>({
 
 // --- the table ---------------------------------------------------------------------------
 
-constexpr Need always = Need::nothing;
-constexpr Need window = Need::window;
-
-constexpr auto is_window_ready = raylib_entry<IsWindowReady, always, "">(signature("is_window_ready"),
+constexpr auto is_window_ready = raylib_entry<IsWindowReady>(signature("is_window_ready"),
     "True while raylib's window is open.");
 
-constexpr auto window_should_close = raylib_entry<WindowShouldClose, always, "">(
+constexpr auto window_should_close = raylib_entry<WindowShouldClose>(
     signature("window_should_close"),
     "True when the window was asked to close (Escape, the close button).\n\n"
     "True when no window is open.");
 
-constexpr auto set_target_fps = raylib_entry<SetTargetFPS, always, "", Whole>(
+constexpr auto set_target_fps = raylib_entry<SetTargetFPS, Whole>(
     signature("set_target_fps", "fps"),
     "Sets the frame rate end_drawing() waits for; returns None.\n\n"
     "0 or less: no waiting.");
 
-constexpr auto get_fps = raylib_entry<GetFPS, always, "">(signature("get_fps"),
+constexpr auto get_fps = raylib_entry<GetFPS>(signature("get_fps"),
     "The frames per second of the last half second, an int.");
 
-constexpr auto get_frame_time = raylib_entry<GetFrameTime, always, "">(signature("get_frame_time"),
+constexpr auto get_frame_time = raylib_entry<GetFrameTime>(signature("get_frame_time"),
     "The seconds the last frame took, a float.");
 
-constexpr auto get_time = raylib_entry<GetTime, always, "">(signature("get_time"),
+constexpr auto get_time = raylib_entry<GetTime>(signature("get_time"),
     "The seconds since the window opened, a float.");
 
-constexpr auto get_screen_width = raylib_entry<GetScreenWidth, always, "">(signature("get_screen_width"),
+constexpr auto get_screen_width = raylib_entry<GetScreenWidth>(signature("get_screen_width"),
     "The window's width in pixels, an int.");
 
-constexpr auto get_screen_height = raylib_entry<GetScreenHeight, always, "">(signature("get_screen_height"),
+constexpr auto get_screen_height = raylib_entry<GetScreenHeight>(signature("get_screen_height"),
     "The window's height in pixels, an int.");
 
-constexpr auto set_trace_log_level = raylib_entry<SetTraceLogLevel, always, "", Whole>(
+constexpr auto set_trace_log_level = raylib_entry<SetTraceLogLevel, Whole>(
     signature("set_trace_log_level", "level"),
     "Sets the least severe LOG_* level raylib prints; returns None.");
 
-constexpr auto begin_drawing = raylib_entry<BeginDrawing, window, "begin a frame">(signature("begin_drawing"),
-    "Begins a frame of drawing to the window; returns None.\n\n"
-    "RuntimeError when no raylib window is open.");
+constexpr auto begin_drawing = window_entry<BeginDrawing, "begin a frame">(signature("begin_drawing"),
+    "Begins a frame of drawing to the window; returns None.");
 
-constexpr auto end_drawing = raylib_entry<EndDrawing, window, "end a frame">(signature("end_drawing"),
+constexpr auto end_drawing = window_entry<EndDrawing, "end a frame">(signature("end_drawing"),
     "Ends the frame: draws it, shows it and reads input; returns None.\n\n"
-    "Waits for the target frame rate. RuntimeError when no raylib window is open.");
+    "Waits for the target frame rate.");
 
-constexpr auto clear_background = raylib_entry<ClearBackground, window, "draw", Paint>(
+constexpr auto clear_background = window_entry<ClearBackground, "draw", Paint>(
     signature("clear_background", "color"),
-    "Fills the target with a color-like; returns None.\n\n"
-    "RuntimeError when no raylib window is open.");
+    "Fills the target with a color-like; returns None.");
 
-constexpr auto begin_blend_mode = raylib_entry<BeginBlendMode, window, "set a blend mode", Whole>(
+constexpr auto begin_blend_mode = window_entry<BeginBlendMode, "set a blend mode", Whole>(
     signature("begin_blend_mode", "mode"),
-    "Blends what is drawn next by a BLEND_* mode; returns None.\n\n"
-    "RuntimeError when no raylib window is open.");
+    "Blends what is drawn next by a BLEND_* mode; returns None.");
 
-constexpr auto end_blend_mode = raylib_entry<EndBlendMode, window, "set a blend mode">(
+constexpr auto end_blend_mode = window_entry<EndBlendMode, "set a blend mode">(
     signature("end_blend_mode"),
-    "Returns to alpha blending; returns None.\n\n"
-    "RuntimeError when no raylib window is open.");
+    "Returns to alpha blending; returns None.");
 
 constexpr auto set_blend_factors_separate =
-    raylib_entry<rlSetBlendFactorsSeparate, window, "set a blend mode", Whole, Whole, Whole, Whole, Whole, Whole>(
+    window_entry<rlSetBlendFactorsSeparate, "set a blend mode", Whole, Whole, Whole, Whole, Whole, Whole>(
         signature("set_blend_factors_separate", "src_rgb", "dst_rgb", "src_alpha", "dst_alpha", "eq_rgb",
                   "eq_alpha"),
     "Sets the factors and equations of BLEND_CUSTOM_SEPARATE; returns None.\n\n"
-    "The factors are RL_* (GL) factor constants, the equations RL_FUNC_* ones. "
-    "RuntimeError when no raylib window is open.");
+    "The factors are RL_* (GL) factor constants, the equations RL_FUNC_* ones.");
 
-constexpr auto is_key_down = raylib_entry<IsKeyDown, always, "", Key>(signature("is_key_down", "key"),
-    "True while a KEY_* key is held down.\n\nFalse for codes outside raylib's.");
+constexpr auto is_key_down = raylib_entry<IsKeyDown, Key>(signature("is_key_down", "key"),
+    "True while a KEY_* key is held down.");
 
-constexpr auto is_key_pressed = raylib_entry<IsKeyPressed, always, "", Key>(signature("is_key_pressed", "key"),
-    "True when a KEY_* key went down since the last frame.\n\nFalse for codes outside raylib's.");
+constexpr auto is_key_pressed = raylib_entry<IsKeyPressed, Key>(signature("is_key_pressed", "key"),
+    "True when a KEY_* key went down since the last frame.");
 
-constexpr auto is_key_released = raylib_entry<IsKeyReleased, always, "", Key>(
+constexpr auto is_key_released = raylib_entry<IsKeyReleased, Key>(
     signature("is_key_released", "key"),
-    "True when a KEY_* key went up since the last frame.\n\nFalse for codes outside raylib's.");
+    "True when a KEY_* key went up since the last frame.");
 
-constexpr auto is_key_up = raylib_entry<IsKeyUp, always, "", Key>(signature("is_key_up", "key"),
-    "True while a KEY_* key is not held down.\n\nFalse for codes outside raylib's.");
+constexpr auto is_key_up = raylib_entry<IsKeyUp, Key>(signature("is_key_up", "key"),
+    "True while a KEY_* key is not held down.");
 
-constexpr auto get_key_pressed = raylib_entry<GetKeyPressed, always, "">(signature("get_key_pressed"),
+constexpr auto get_key_pressed = raylib_entry<GetKeyPressed>(signature("get_key_pressed"),
     "The next KEY_* code from the queue of pressed keys, or 0 when empty.");
 
-constexpr auto get_char_pressed = raylib_entry<GetCharPressed, always, "">(signature("get_char_pressed"),
+constexpr auto get_char_pressed = raylib_entry<GetCharPressed>(signature("get_char_pressed"),
     "The next typed character's code point from the queue, or 0 when empty.");
 
-constexpr auto is_mouse_button_down = raylib_entry<IsMouseButtonDown, always, "", Button>(
+constexpr auto is_mouse_button_down = raylib_entry<IsMouseButtonDown, Button>(
     signature("is_mouse_button_down", "button"),
-    "True while a MOUSE_BUTTON_* button is held down.\n\nFalse for codes outside raylib's.");
+    "True while a MOUSE_BUTTON_* button is held down.");
 
-constexpr auto is_mouse_button_pressed = raylib_entry<IsMouseButtonPressed, always, "", Button>(
+constexpr auto is_mouse_button_pressed = raylib_entry<IsMouseButtonPressed, Button>(
     signature("is_mouse_button_pressed", "button"),
-    "True when a MOUSE_BUTTON_* button went down since the last frame.\n\n"
-    "False for codes outside raylib's.");
+    "True when a MOUSE_BUTTON_* button went down since the last frame.");
 
-constexpr auto is_mouse_button_released = raylib_entry<IsMouseButtonReleased, always, "", Button>(
+constexpr auto is_mouse_button_released = raylib_entry<IsMouseButtonReleased, Button>(
     signature("is_mouse_button_released", "button"),
-    "True when a MOUSE_BUTTON_* button went up since the last frame.\n\n"
-    "False for codes outside raylib's.");
+    "True when a MOUSE_BUTTON_* button went up since the last frame.");
 
-constexpr auto get_mouse_position = raylib_entry<GetMousePosition, always, "">(signature("get_mouse_position"),
+constexpr auto get_mouse_position = raylib_entry<GetMousePosition>(signature("get_mouse_position"),
     "The mouse position in the window, a Vector2.");
 
-constexpr auto get_mouse_delta = raylib_entry<GetMouseDelta, always, "">(signature("get_mouse_delta"),
+constexpr auto get_mouse_delta = raylib_entry<GetMouseDelta>(signature("get_mouse_delta"),
     "How far the mouse moved since the last frame, a Vector2.");
 
-constexpr auto get_mouse_wheel_move = raylib_entry<GetMouseWheelMove, always, "">(
+constexpr auto get_mouse_wheel_move = raylib_entry<GetMouseWheelMove>(
     signature("get_mouse_wheel_move"),
     "How far the mouse wheel turned since the last frame, a float.");
 
