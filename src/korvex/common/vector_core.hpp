@@ -146,7 +146,7 @@ public:
     static const Struct& value(Object* vector) { return vector->data; }
     static double value(double number) { return number; }
 
-    // The get_ and to_ bodies of one computation on self (see method_pair):
+    // The get_ and to_ bodies of one computation on self (method_pair.hpp):
     // get_ returns the result as a new vector, to_ stores it in self and
     // returns self.
     template <auto compute, class... Args>

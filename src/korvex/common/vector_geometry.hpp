@@ -12,6 +12,7 @@
 #include <array>
 
 #include "korvex/common/entry.hpp"
+#include "korvex/common/method_pair.hpp"
 #include "korvex/common/python.hpp"
 #include "korvex/common/vector_core.hpp"
 #include "korvex/common/vector_geometry_math.hpp"

@@ -13,6 +13,7 @@
 #include "korvex/common/args.hpp"
 #include "korvex/common/convert.hpp"
 #include "korvex/common/entry.hpp"
+#include "korvex/common/method_pair.hpp"
 #include "korvex/common/pickle.hpp"
 #include "korvex/common/python.hpp"
 #include "korvex/common/vector_core.hpp"

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "korvex/common/entry.hpp"
+#include "korvex/common/method_pair.hpp"
 #include "korvex/rect/rect_internal.hpp"
 
 namespace rect_impl {
