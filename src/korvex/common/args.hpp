@@ -236,7 +236,7 @@ constexpr auto fold(Text) {
 // terminating zero; returns the size.
 template <std::size_t N>
 constexpr std::size_t write_documented(char* out, const Signature<N>& sig, Receiver receiver, const char* doc,
-                                       const char* details = nullptr) {
+                                       const char* details = "") {
     TextWriter text{out};
     text.put(sig.name);
     text.put('(');
@@ -256,7 +256,7 @@ constexpr std::size_t write_documented(char* out, const Signature<N>& sig, Recei
     }
     text.put(")\n--\n\n");
     text.put_folded(doc);
-    if (details != nullptr) {
+    if (details[0] != '\0') {
         text.put_folded("\n\n");
         text.put_folded(details);
     }

@@ -115,8 +115,9 @@ struct Method {
     const char* doc;
     std::array<Accepts, N> accepts;
     // A paragraph written after doc, for the details two entries share (see
-    // method_pair.hpp); null when doc says everything.
-    const char* details = nullptr;
+    // method_pair.hpp); empty when doc says everything. (Never null: the
+    // sanitizer builds cannot compare a variable's address at compile time.)
+    const char* details = "";
     Receiver receiver = Receiver::self;
     int flags = 0;  // METH_STATIC for static methods
     bool takes_self = true;

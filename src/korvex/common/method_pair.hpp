@@ -33,7 +33,7 @@ struct MethodPair {
 struct PairDocs {
     const char* get;
     const char* to;
-    const char* details = nullptr;
+    const char* details = "";
 };
 
 // The parameters of a signature whose name is given elsewhere (method_pair).

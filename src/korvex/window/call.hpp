@@ -178,33 +178,36 @@ constexpr bool checks_finite() {
 }
 
 template <class Kind>
-constexpr const char* rule_of() {
-    if constexpr (requires { Kind::rule; }) return Kind::rule;
-    else return nullptr;
+constexpr bool has_rule() {
+    return requires { Kind::rule; };
 }
 
-// The rule of the I-th kind, or null when it has none or an earlier
-// parameter has the same kind.
+// Whether the I-th kind comes first among the parameters of its kind.
 template <std::size_t I, class... Kinds>
-constexpr const char* first_rule() {
+constexpr bool first_of_kind() {
     using All = std::tuple<Kinds...>;
-    using Kind = std::tuple_element_t<I, All>;
-    const bool repeated = [&]<std::size_t... J>(std::index_sequence<J...>) {
-        return (std::is_same_v<Kind, std::tuple_element_t<J, All>> || ...);
+    return [&]<std::size_t... J>(std::index_sequence<J...>) {
+        return !(std::is_same_v<std::tuple_element_t<I, All>, std::tuple_element_t<J, All>> || ...);
     }(std::make_index_sequence<I>{});
-    return repeated ? nullptr : rule_of<Kind>();
 }
 
 // The last paragraph of the docstring: the rule of each kind, once, in the
 // order of the parameters, then the finiteness and window checks; empty when
-// there is none.
+// there is none. (Sentences are picked by flags, never by comparing their
+// addresses, which the sanitizer builds cannot do at compile time.)
 template <Need need, class... Kinds>
 inline constexpr auto argument_rules = [] {
     constexpr auto sentences = [] {
         std::array<const char*, sizeof...(Kinds) + 2> found{};
         std::size_t count = 0;
         [&]<std::size_t... I>(std::index_sequence<I...>) {
-            ((first_rule<I, Kinds...>() != nullptr ? void(found[count++] = first_rule<I, Kinds...>()) : void()), ...);
+            using All = std::tuple<Kinds...>;
+            ((void)[&] {
+                 using Kind = std::tuple_element_t<I, All>;
+                 if constexpr (has_rule<Kind>())
+                     if (first_of_kind<I, Kinds...>()) found[count++] = Kind::rule;
+             }(),
+             ...);
         }(std::index_sequence_for<Kinds...>{});
         if ((checks_finite<Kinds>() || ...)) found[count++] = "ValueError for a NaN or infinite number.";
         if (need == Need::window) found[count++] = "RuntimeError when no raylib window is open.";
@@ -230,7 +233,7 @@ constexpr auto raylib_call(const Signature<N>& sig, const char* doc) {
     static_assert(sizeof...(Kinds) == N, "one kind per parameter");
     auto entry = function(sig, call_with_window<raylib, need, action, typename Kinds::Value...>, doc,
                           reads<Kinds>...);
-    if (argument_rules<need, Kinds...>[0] != '\0') entry.details = argument_rules<need, Kinds...>.data();
+    entry.details = argument_rules<need, Kinds...>.data();
     return entry;
 }
 
