@@ -1,7 +1,6 @@
 """The Image functions that read pixels back and write them out:
 load_image_from_texture, image_flip_vertical, get_image_color, export_image."""
 
-import re
 import sys
 
 import pytest
@@ -14,6 +13,7 @@ from korvex.texture.texture import Texture
 from korvex.window.window import clear_background
 
 import korvex_consumer as consumer
+from support import raises_exactly
 
 PNG = b"\x89PNG\r\n\x1a\n"
 
@@ -94,8 +94,7 @@ def test_color_of_an_image_without_pixels_is_blank():
     (lambda: export_image(Image.gen_color(1, 1), "x\0.png"), ValueError, "embedded null character"),
 ])
 def test_argument_errors(call, error, message):
-    with pytest.raises(error, match=re.escape(message)):
-        call()
+    raises_exactly(error, message, call)
 
 
 def test_export_writes_a_png(tmp_path, striped):

@@ -13,6 +13,7 @@ from korvex.image.image import get_image_color, load_image_from_texture
 from korvex.vector2.vector2 import Vector2
 
 from entry_points import RaisingNumber
+from support import HostileError, raises_exactly
 
 RAYLIB_H = Path("/usr/include/raylib.h")
 RLGL_H = Path("/usr/include/rlgl.h")
@@ -93,12 +94,11 @@ def test_key_codes_inside_the_range_answer():
 @pytest.mark.parametrize("code, error, message", [
     ("a", TypeError, "an integer is required"),
     (None, TypeError, "an integer is required"),
-    (RaisingNumber(), Exception, "__int__"),
+    (RaisingNumber(), HostileError, "__int__"),
 ])
 def test_code_conversion_errors(code, error, message):
     for query in KEY_QUERIES + BUTTON_QUERIES:
-        with pytest.raises(error, match=message):
-            query(code)
+        raises_exactly(error, message, query, code)
 
 
 def test_queues_and_motion_without_input():
@@ -123,25 +123,24 @@ def test_window_queries_with_the_session_window(window):
     ((2**31, 10, "t"), OverflowError, "value too large to convert to int"),
     ((10, 10, b"t"), TypeError, "Argument 'title' has incorrect type (expected str, got bytes)"),
     ((10, 10, "a\0b"), ValueError, "embedded null character"),
-    ((10, 10, "\ud800"), UnicodeEncodeError, "surrogates not allowed"),
+    ((10, 10, "\ud800"), UnicodeEncodeError,
+     "'utf-8' codec can't encode character '\\ud800' in position 0: surrogates not allowed"),
     ((10, 10, "t"), RuntimeError, "cannot open a window: a raylib window is already open"),
 ])
 def test_init_window_misuse(window, args, error, message):
-    with pytest.raises(error, match=re.escape(message)):
-        w.init_window(*args)
+    raises_exactly(error, message, w.init_window, *args)
     assert w.is_window_ready() and w.get_screen_width() == 64
 
 
 @pytest.mark.parametrize("flags, error, message", [
     (-1, ValueError, "flags must be between 0 and 0xFFFFFFFF"),
     (2**32, ValueError, "flags must be between 0 and 0xFFFFFFFF"),
-    (2**64, OverflowError, ""),
+    (2**64, OverflowError, "int too big to convert"),
     ("1", TypeError, "an integer is required"),
     (w.FLAG_WINDOW_HIDDEN, RuntimeError, "set_config_flags() must be called before init_window()"),
 ])
 def test_set_config_flags_errors(window, flags, error, message):
-    with pytest.raises(error, match=re.escape(message) if message else None):
-        w.set_config_flags(flags)
+    raises_exactly(error, message, w.set_config_flags, flags)
 
 
 def test_open_close_and_reopen(run_python):
@@ -246,8 +245,7 @@ def test_screenshot_writes_a_png(window, tmp_path):
     ("a\0.png", ValueError, "embedded null character"),
 ])
 def test_screenshot_path_errors(window, path, error, message):
-    with pytest.raises(error, match=re.escape(message)):
-        w.take_screenshot(path)
+    raises_exactly(error, message, w.take_screenshot, path)
 
 
 # --- blending, read back ---------------------------------------------------------------------------------
@@ -282,5 +280,4 @@ def test_blend_modes_change_the_pixels(window):
 def test_timing_and_log_level_setters_return_none(window):
     assert w.set_target_fps(0) is None
     assert w.set_trace_log_level(w.LOG_WARNING) is None
-    with pytest.raises(OverflowError):
-        w.set_target_fps(2**31)
+    raises_exactly(OverflowError, "value too large to convert to int", w.set_target_fps, 2**31)
