@@ -113,7 +113,8 @@ struct VectorType<TraitsT>::Methods {
         "Returns the components rounded half away from zero, as a tuple of ints.\n\n"
         "2.5 gives 3, not Python's even rounding. Raises OverflowError for a component outside the 32-bit "
         "integer range (infinities included) and ValueError for NaN.");
-    static constexpr auto copy = method(signature("copy"), Forms<identity>::get, "Returns a new vector equal to self.");
+    static constexpr auto copy =
+        method(signature("copy"), Forms<identity>::get, "Returns a new vector equal to self.");
     static constexpr auto copy_dunder = method(signature("__copy__"), Forms<identity>::get,
                                                "Returns a new vector equal to self (for copy.copy).");
     static constexpr auto deepcopy = method(
