@@ -13,7 +13,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "examples"))
 
 import ctypes_raylib as craylib  # noqa: E402
 import particles  # noqa: E402
-from particles import BACKGROUND, BANDS, BORDER, FLARE_FRAMES, FLARE_SIDE, MAX_SPEED, TRAIL  # noqa: E402
+from particles import BACKGROUND, BANDS, BORDER, FLARE_SIDE, MAX_SPEED, TRAIL  # noqa: E402
 
 PARTICLES = 3000
 WARM_UP_STEPS = 120  # the scene once particles have hit obstacles and flare
@@ -45,10 +45,8 @@ class CtypesPainter:
             colour = self.colour_cache[key] = craylib.color_struct(make())
         return colour
 
-    def _flare_colour(self, band, obstacle, strength):
-        colour = BANDS[band].tint(self.scene.obstacles[obstacle].colour)
-        colour.fade(0.5 * strength / FLARE_FRAMES)
-        return colour
+    # The demo's own flare colours, so both painters draw the same picture.
+    _flare_colour = particles.Painter._flare_colour
 
     def draw(self):
         rl, scene = craylib.rl, self.scene

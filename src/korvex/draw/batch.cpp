@@ -94,12 +94,13 @@ bool is_one_color(PyObject* colors) {
     return number;
 }
 
-// Reads `count` colors into `out`.
-bool gather_colors(PyObject* colors, Py_ssize_t count, const char* fn, Color* out) {
+// Reads `count` colors into the color of each shape.
+template <class Shape>
+bool gather_colors(PyObject* colors, Py_ssize_t count, const char* fn, Shape* out) {
     if (is_one_color(colors)) {
         const Color color = korvex::parser.parse_color_like(colors);
         if (PyErr_Occurred()) return false;
-        for (Py_ssize_t i = 0; i < count; ++i) out[i] = color;
+        for (Py_ssize_t i = 0; i < count; ++i) out[i].color = color;
         return true;
     }
     Items many;
@@ -112,7 +113,7 @@ bool gather_colors(PyObject* colors, Py_ssize_t count, const char* fn, Color* ou
     for (Py_ssize_t i = 0; i < count; ++i) {
         PyObject* item = many.item(i);
         if (item == nullptr) return false;
-        out[i] = korvex::parser.parse_color_like(item);
+        out[i].color = korvex::parser.parse_color_like(item);
         Py_DECREF(item);
         if (PyErr_Occurred()) return false;
     }
@@ -134,7 +135,7 @@ bool read_rect(PyObject* item, Quad& out) {
     out.area = korvex::parser.parse_rect_like(item);
     return !PyErr_Occurred();
 }
-bool finite_rect(const Quad& q) { return korvex::all_finite({q.area.x, q.area.y, q.area.width, q.area.height}); }
+bool finite_rect(const Quad& q) { return korvex::Area::finite(q.area); }
 
 bool read_pixel(PyObject* item, Quad& out) {
     const Vector2 position = korvex::parser.parse_vector2_like(item);
@@ -146,7 +147,7 @@ bool read_center(PyObject* item, Disc& out) {
     out.center = korvex::parser.parse_vector2_like(item);
     return !PyErr_Occurred();
 }
-bool finite_center(const Disc& d) { return korvex::all_finite({d.center.x, d.center.y}); }
+bool finite_center(const Disc& d) { return korvex::Point::finite(d.center); }
 
 // The first pass: every item and every color into `shapes`; false with the
 // exception set at the first bad one.
@@ -161,11 +162,7 @@ bool gather(const Items& items, PyObject* colors, const char* fn, const char* pa
         if (!ok) return false;
         if (!finite(shapes.values[i])) return raise_item_not_finite(param, i);
     }
-    Buffer<Color> colors_read;
-    if (!colors_read.allocate(items.count) || !gather_colors(colors, items.count, fn, colors_read.values))
-        return false;
-    for (Py_ssize_t i = 0; i < items.count; ++i) shapes.values[i].color = colors_read.values[i];
-    return true;
+    return gather_colors(colors, items.count, fn, shapes.values);
 }
 
 // --- the second pass: drawing ------------------------------------------------------------

@@ -12,9 +12,9 @@
 // process when asked to draw, begin a frame or read pixels without one.
 //
 // The docstring's last paragraph is written from the kinds and the window
-// check: each kind with a `rule` gives its sentence once, kinds that must be
-// `finite` one sentence for all, so the text says what the arguments really
-// accept.
+// check: each kind with a `rule` gives its sentence once, the kinds marked
+// `must_be_finite` one sentence for all, so the text says what the arguments
+// really accept.
 #pragma once
 
 #include <raylib.h>
@@ -59,12 +59,6 @@ KORVEX_COLD inline bool raise_not_finite(const char* param) {
     return false;
 }
 
-inline bool all_finite(std::initializer_list<float> values) {
-    for (float v : values)
-        if (!std::isfinite(v)) return false;
-    return true;
-}
-
 // --- argument kinds: what one parameter accepts and the C value it becomes ---
 
 // A like-value read by one of the parser's functions, every component finite.
@@ -72,13 +66,15 @@ template <auto ParserAPI::*parse, FixedString sentence>
 struct FiniteLike {
     using Value = decltype((parser.*parse)(nullptr));
     static constexpr const char* rule = sentence.value;
-    static constexpr bool finite = true;
+    static constexpr bool must_be_finite = true;
+    static bool finite(const Value& value) {
+        const auto components = std::bit_cast<std::array<float, sizeof(Value) / sizeof(float)>>(value);
+        return std::all_of(components.begin(), components.end(), [](float c) { return std::isfinite(c); });
+    }
     static bool read(PyObject* obj, const char* param, Value& out) {
         out = (parser.*parse)(obj);
         if (PyErr_Occurred()) return false;
-        const auto components = std::bit_cast<std::array<float, sizeof(Value) / sizeof(float)>>(out);
-        return std::all_of(components.begin(), components.end(), [](float c) { return std::isfinite(c); }) ||
-               raise_not_finite(param);
+        return finite(out) || raise_not_finite(param);
     }
 };
 
@@ -100,7 +96,7 @@ struct Paint {
 // A finite number (size, radius, thickness, angle), single precision.
 struct Length {
     using Value = float;
-    static constexpr bool finite = true;
+    static constexpr bool must_be_finite = true;
     static bool read(PyObject* obj, const char* param, Value& out) {
         if (!to_float(obj, out)) return false;
         return std::isfinite(out) || raise_not_finite(param);
@@ -173,7 +169,7 @@ PyObject* call_with_window(Values... values) {
 
 template <class Kind>
 constexpr bool checks_finite() {
-    if constexpr (requires { Kind::finite; }) return Kind::finite;
+    if constexpr (requires { Kind::must_be_finite; }) return Kind::must_be_finite;
     else return false;
 }
 
