@@ -41,6 +41,18 @@ inline double wide_dot(const Struct<M>& a, const Struct<M>& b) {
     return sum<M>(terms);
 }
 
+// The length in double (not the single-precision `length`).
+template <class M>
+inline double wide_length(const Struct<M>& v) {
+    return std::sqrt(wide_dot<M>(v, v));
+}
+
+// v·scale, each component rounded once.
+template <class M>
+inline Struct<M> times(const Struct<M>& v, double scale) {
+    return rounded<M>([&](std::size_t i) { return wide<M>(v, i) * scale; });
+}
+
 template <class M>
 inline bool is_zero(const Struct<M>& v) {
     for (std::size_t i = 0; i < M::size; ++i)
@@ -73,27 +85,26 @@ inline Struct<M> moved_towards(Struct<M> v, Struct<M> target, double max_distanc
 // v scaled by length / |v|; a zero vector is returned as it is.
 template <class M>
 inline Struct<M> scaled_to_length(Struct<M> v, double length) {
-    const double current = std::sqrt(wide_dot<M>(v, v));
+    const double current = wide_length<M>(v);
     if (current == 0) return v;
-    const double scale = length / current;
-    return rounded<M>([&](std::size_t i) { return wide<M>(v, i) * scale; });
+    return times<M>(v, length / current);
 }
 
 // v scaled so that its length lies in [min_length, max_length] (the caller
 // checks the bounds); unchanged when it already does, and when it is zero.
 template <class M>
 inline Struct<M> clamped_length(Struct<M> v, double min_length, double max_length) {
-    const double current = std::sqrt(wide_dot<M>(v, v));
+    const double current = wide_length<M>(v);
     if (current == 0) return v;
-    if (current < min_length) return scaled_to_length<M>(v, min_length);
-    if (current > max_length) return scaled_to_length<M>(v, max_length);
+    if (current < min_length) return times<M>(v, min_length / current);
+    if (current > max_length) return times<M>(v, max_length / current);
     return v;
 }
 
 // v - 2·(v·n)·n with n = normal / |normal|; a zero normal leaves v as it is.
 template <class M>
 inline Struct<M> reflected(Struct<M> v, Struct<M> normal) {
-    const double norm = std::sqrt(wide_dot<M>(normal, normal));
+    const double norm = wide_length<M>(normal);
     if (norm == 0) return v;
     double unit[M::size];
     for (std::size_t i = 0; i < M::size; ++i) unit[i] = wide<M>(normal, i) / norm;
@@ -201,12 +212,6 @@ inline Struct<M> from_polar(double length, double angle) {
     return rounded<M>([&](std::size_t i) { return i == 0 ? x : y; });
 }
 
-// The length in double (not the single-precision `length`).
-template <class M>
-inline double wide_length(Struct<M> v) {
-    return std::sqrt(wide_dot<M>(v, v));
-}
-
 // --- space (x, y, z) -------------------------------------------------------------------------
 
 struct Wide3 {
@@ -227,7 +232,7 @@ inline Wide3 widened_3d(const Struct<M>& v) {
 // leaves v as it is.
 template <class M>
 inline Struct<M> rotated_3d(Struct<M> v, Struct<M> axis, double angle) {
-    const double norm = std::sqrt(wide_dot<M>(axis, axis));
+    const double norm = wide_length<M>(axis);
     if (norm == 0) return v;
     const Wide3 k{wide<M>(axis, 0) / norm, wide<M>(axis, 1) / norm, wide<M>(axis, 2) / norm};
     const Wide3 p = widened_3d<M>(v);

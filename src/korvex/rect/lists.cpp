@@ -24,10 +24,6 @@ inline bool plain_rect(PyObject* item, double (&out)[4]) {
     return PyTuple_CheckExact(item) && korvex::plain_number_items(item, out);
 }
 
-// Calls visit(index, item, rectangle) for the items of `argument` in order
-// until it returns 1 (stop) or -1 (failure, exception set); returns that, or 0
-// when every item was visited. The rectangle is the item's, or key(item)'s when
-// key is given. `item` is borrowed and valid for the call only.
 // The items of anything iterable, in a new list. The list is filled from an
 // iterator, which sizes it by its own length hint: list(argument) would first
 // make room for as many items as argument's __len__ claims, and a length
@@ -40,6 +36,10 @@ PyObject* list_of_items(PyObject* argument) {
     return list;
 }
 
+// Calls visit(index, item, rectangle) for the items of `argument` in order
+// until it returns 1 (stop) or -1 (failure, exception set); returns that, or 0
+// when every item was visited. The rectangle is the item's, or key(item)'s when
+// key is given. `item` is borrowed and valid for the call only.
 template <class Visit>
 int each_rect(PyObject* argument, const char* param, PyObject* key, Visit&& visit) {
     PyObject* sequence = is_exact_list_or_tuple(argument) ? Py_NewRef(argument) : list_of_items(argument);
