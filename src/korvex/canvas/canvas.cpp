@@ -12,6 +12,7 @@
 
 #include "korvex/common/args.hpp"
 #include "korvex/common/convert.hpp"
+#include "korvex/common/errors.hpp"
 #include "korvex/common/module.hpp"
 #include "korvex/common/override.hpp"
 #include "korvex/common/pickle.hpp"
@@ -41,11 +42,6 @@ PyObject* as_object(RenderTextureObject* self) { return reinterpret_cast<PyObjec
 // Whether `_raw` still names GL objects (it is all zero when nothing was
 // loaded, after an unload, and when raylib had no window to load into).
 bool holds_framebuffer(const RenderTexture2D& raw) { return raw.id != 0 || raw.texture.id != 0 || raw.depth.id != 0; }
-
-KORVEX_COLD bool raise_no_window(const char* action) {
-    PyErr_Format(PyExc_RuntimeError, "cannot %s texture mode: no raylib window is ready", action);
-    return false;
-}
 
 // --- unloading --------------------------------------------------------------------
 
@@ -191,13 +187,19 @@ void tp_dealloc(PyObject* self) {
 // --- texture mode ---------------------------------------------------------------------
 
 bool begin_mode(RenderTextureObject* self) {
-    if (!IsWindowReady()) return raise_no_window("begin");
+    if (!IsWindowReady()) {
+        korvex::raise_no_window("begin texture mode");
+        return false;
+    }
     BeginTextureMode(self->_raw);
     return true;
 }
 
 bool end_mode() {
-    if (!IsWindowReady()) return raise_no_window("end");
+    if (!IsWindowReady()) {
+        korvex::raise_no_window("end texture mode");
+        return false;
+    }
     EndTextureMode();
     return true;
 }

@@ -63,4 +63,9 @@ void prefix_item_error(const char* param, Py_ssize_t index) {
     PyErr_SetRaisedException(original);
 }
 
+PyObject* raise_no_window(const char* action) {
+    PyErr_Format(PyExc_RuntimeError, "cannot %s: no raylib window is ready", action);
+    return nullptr;
+}
+
 }  // namespace korvex

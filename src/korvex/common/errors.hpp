@@ -31,6 +31,10 @@ KORVEX_COLD PyObject* raise_expected(const char* what, PyObject* given);
 // TypeError "Cannot convert <type name> to <target>".
 KORVEX_COLD PyObject* raise_cannot_convert(PyObject* given, const char* target);
 
+// raylib crashes the process when asked to draw or touch GL objects without
+// a window: RuntimeError "cannot <action>: no raylib window is ready".
+KORVEX_COLD PyObject* raise_no_window(const char* action);
+
 // Re-raises the pending exception, raised while reading item `index` of the
 // argument `param`, with "param[index]: " in front of its message; the
 // original becomes its cause. An exception type that cannot be made from a

@@ -129,10 +129,7 @@ PyObject* read_texture(TextureObject* texture) {
         PyErr_Format(PyExc_ValueError, "texture of %d x %d pixels is too large to read back", raw.width, raw.height);
         return nullptr;
     }
-    if (!IsWindowReady()) {
-        PyErr_SetString(PyExc_RuntimeError, "cannot read a texture: no raylib window is ready");
-        return nullptr;
-    }
+    if (!IsWindowReady()) return korvex::raise_no_window("read a texture");
     Image pixels = LoadImageFromTexture(raw);
     if (pixels.data == nullptr) {
         PyErr_SetString(PyExc_RuntimeError, "raylib could not read the texture");

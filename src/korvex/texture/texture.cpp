@@ -45,10 +45,7 @@ PyObject* slot_new(Texture raw, TextureNewOptions* options) {
 
 // raylib reports a failed load only by a texture id of 0. Without a window
 // there is no GL context to load into, so that case gets its own message.
-KORVEX_COLD PyObject* raise_no_window() {
-    PyErr_SetString(PyExc_RuntimeError, "cannot load a texture: no raylib window is ready");
-    return nullptr;
-}
+PyObject* raise_no_window() { return korvex::raise_no_window("load a texture"); }
 
 PyObject* owning(Texture raw) {
     if (raw.id == 0) {

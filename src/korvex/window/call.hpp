@@ -46,12 +46,6 @@ inline ParserAPI parser{};
 // The Vector2 table, for results that are vectors (window module).
 inline Vector2VTable* vector2_table = nullptr;
 
-// "cannot draw: no raylib window is ready".
-KORVEX_COLD inline PyObject* raise_no_window(const char* action) {
-    PyErr_Format(PyExc_RuntimeError, "cannot %s: no raylib window is ready", action);
-    return nullptr;
-}
-
 // The parser takes NaN and infinities as numbers; raylib would carry them
 // into the GL buffers.
 KORVEX_COLD inline bool raise_not_finite(const char* param) {
