@@ -1,8 +1,6 @@
 // get_/to_ method pairs declared once, on the descriptors of entry.hpp.
 #pragma once
 
-#include <algorithm>
-#include <array>
 #include <cstddef>
 
 #include "korvex/common/args.hpp"
@@ -44,15 +42,6 @@ constexpr Signature<sizeof...(Names)> params(Names... names) {
 
 namespace detail {
 
-template <FixedString prefix, FixedString stem>
-inline constexpr auto prefixed_name = [] {
-    constexpr std::size_t length = sizeof(prefix.value) - 1;
-    std::array<char, length + sizeof(stem.value)> name{};
-    std::copy_n(prefix.value, length, name.begin());
-    std::copy_n(stem.value, sizeof(stem.value), name.begin() + length);
-    return name;
-}();
-
 template <const char* name, std::size_t N, class Body, class... A>
 constexpr auto pair_half(Signature<N> sig, Body body, const char* doc, const char* details, A... accepts) {
     sig.name = name;
@@ -66,10 +55,8 @@ constexpr auto pair_half(Signature<N> sig, Body body, const char* doc, const cha
 template <FixedString stem, class Forms, std::size_t N, class... A>
 constexpr auto method_pair(const Signature<N>& params, PairDocs docs, A... accepts) {
     return MethodPair<decltype(+Forms::get), decltype(+Forms::to), N>{
-        detail::pair_half<detail::prefixed_name<"get_", stem>.data()>(params, Forms::get, docs.get, docs.details,
-                                                                       accepts...),
-        detail::pair_half<detail::prefixed_name<"to_", stem>.data()>(params, Forms::to, docs.to, docs.details,
-                                                                      accepts...)};
+        detail::pair_half<joined<"get_", stem>.data()>(params, Forms::get, docs.get, docs.details, accepts...),
+        detail::pair_half<joined<"to_", stem>.data()>(params, Forms::to, docs.to, docs.details, accepts...)};
 }
 
 }  // namespace korvex

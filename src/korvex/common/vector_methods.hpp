@@ -146,20 +146,16 @@ struct VectorType<TraitsT>::Methods {
                                                    "Returns a new vector equal to other.\n\n"
                                                    "other must be a vector of this type (TypeError otherwise).",
                                                    same);
-    static constexpr auto from_tuple = static_method(
-        signature("from_tuple", "other"), cfrom_tuple,
-        "Returns a new vector from the first items of a tuple.\n\n"
-        "other must be exactly a tuple (TypeError otherwise, subclasses too) with at least one item per "
-        "component; later items are ignored, a shorter tuple raises IndexError. Items convert by the float "
-        "protocol.",
-        exactly(type_of<&PyTuple_Type>));
-    static constexpr auto from_list = static_method(
-        signature("from_list", "other"), cfrom_list,
-        "Returns a new vector from the first items of a list.\n\n"
-        "other must be exactly a list (TypeError otherwise, subclasses too) with at least one item per "
-        "component; later items are ignored, a shorter list raises IndexError. Items convert by the float "
-        "protocol.",
-        exactly(type_of<&PyList_Type>));
+    // from_tuple and from_list: one text, naming the sequence each takes.
+    template <FixedString kind, PyTypeObject* sequence, auto make>
+    static constexpr auto from_sequence = static_method(
+        signature(joined<"from_", kind>.data(), "other"), make,
+        joined<"Returns a new vector from the first items of a ", kind, ".\n\nother must be exactly a ", kind,
+               " (TypeError otherwise, subclasses too) with at least one item per component; later items are "
+               "ignored, a shorter ", kind, " raises IndexError. Items convert by the float protocol.">.data(),
+        exactly(type_of<sequence>));
+    static constexpr auto from_tuple = from_sequence<"tuple", &PyTuple_Type, cfrom_tuple>;
+    static constexpr auto from_list = from_sequence<"list", &PyList_Type, cfrom_list>;
     // One argument per component, converted by the 32-bit integer rule, the
     // float protocol narrowed to single precision whatever the storage, or the
     // storage's own conversion, then stored.
