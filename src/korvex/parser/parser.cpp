@@ -41,16 +41,32 @@ constexpr auto int_item = convert_item<int, korvex::to_int32>;
 
 // --- the three kinds: own type, accepted lengths, conversion, messages --------------
 
-struct Vector2Like {
-    using Struct = Vector2;
-    static PyTypeObject* own_type() { return vector2_class.type; }
-    static Vector2 stored(PyObject* obj) { return reinterpret_cast<Vector2Object*>(obj)->data; }
+template <class Member>
+struct MemberOf;
+template <class Struct_, class Object_>
+struct MemberOf<Struct_ Object_::*> {
+    using Struct = Struct_;
+    using Object = Object_;
+};
+
+// What every kind does alike: its own exact type, bound at import, gives the
+// structure it stores, copied without a call; a length that does not fit
+// raises the message of the branch that found the items.
+template <auto& own, auto member, korvex::FixedString kind, korvex::FixedString lengths>
+struct LikeKind {
+    using Struct = typename MemberOf<decltype(member)>::Struct;
+    static PyTypeObject* own_type() { return own.type; }
+    static Struct stored(PyObject* obj) {
+        return reinterpret_cast<typename MemberOf<decltype(member)>::Object*>(obj)->*member;
+    }
+    template <korvex::FixedString container>
+    static constexpr const char* too_long =
+        korvex::joined<container, " for ", kind, " argument must have only ", lengths, " elements.">.data();
+    static constexpr const char* length_messages[] = {too_long<"tuple">, too_long<"list">, too_long<"sequence">};
+};
+
+struct Vector2Like : LikeKind<vector2_class, &Vector2Object::data, "vector2-like", "2"> {
     static bool length_ok(Py_ssize_t n) { return n == 2; }
-    static constexpr const char* length_messages[] = {
-        "tuple for vector2-like argument must have only 2 elements.",
-        "list for vector2-like argument must have only 2 elements.",
-        "sequence for vector2-like argument must have only 2 elements.",
-    };
     static constexpr const char* not_a_sequence = "vector2-like argument must be Vector2, or any sequence, got %S.";
 
     // Tuples and lists convert x then y; other sequences y then x. Either way
@@ -66,16 +82,8 @@ struct Vector2Like {
     }
 };
 
-struct RectLike {
-    using Struct = Rectangle;
-    static PyTypeObject* own_type() { return rect_class.type; }
-    static Rectangle stored(PyObject* obj) { return reinterpret_cast<RectObject*>(obj)->_raw; }
+struct RectLike : LikeKind<rect_class, &RectObject::_raw, "rect-like", "4"> {
     static bool length_ok(Py_ssize_t n) { return n == 4; }
-    static constexpr const char* length_messages[] = {
-        "tuple for rect-like argument must have only 4 elements.",
-        "list for rect-like argument must have only 4 elements.",
-        "sequence for rect-like argument must have only 4 elements.",
-    };
     static constexpr const char* not_a_sequence = "rect_like argument must be Rect, tuple, or list, got %S";
 
     static Rectangle convert(PyObject* items, Py_ssize_t, Branch) {
@@ -86,16 +94,8 @@ struct RectLike {
     }
 };
 
-struct ColorLike {
-    using Struct = Color;
-    static PyTypeObject* own_type() { return color_class.type; }
-    static Color stored(PyObject* obj) { return reinterpret_cast<ColorObject*>(obj)->_raw; }
+struct ColorLike : LikeKind<color_class, &ColorObject::_raw, "color-like", "3-4"> {
     static bool length_ok(Py_ssize_t n) { return n == 3 || n == 4; }
-    static constexpr const char* length_messages[] = {
-        "tuple for color-like argument must have only 3-4 elements.",
-        "list for color-like argument must have only 3-4 elements.",
-        "sequence for color-like argument must have only 3-4 elements.",
-    };
     static constexpr const char* not_a_sequence = "color-like argument must be Color, or any sequence, got %S.";
 
     // Every item is converted before any is clamped; three items mean opaque.
