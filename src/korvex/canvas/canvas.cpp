@@ -27,8 +27,8 @@ using korvex::parse;
 using korvex::signature;
 
 extern PyTypeObject render_texture_type;
-korvex::Imported<TextureObject, TextureVTable> texture_class;
-korvex::Imported<ImageObject, ImageVTable> image_class;
+ImportedTexture texture_class;
+ImportedImage image_class;
 extern RenderTextureVTable vtable;
 
 // Made at exec: the attribute that unload() consults, and the context under
@@ -279,8 +279,7 @@ int exec_canvas(PyObject* module) {
     dealloc_context = PyUnicode_FromString("korvex.canvas.canvas.RenderTexture.__dealloc__");
     if (valid_name == nullptr || dealloc_context == nullptr) return -1;
     if (korvex::publish_type(module, &render_texture_type, &vtable) < 0) return -1;
-    if (!image_class.bind(image_module_name, "Image")) return -1;
-    return texture_class.bind(texture_module_name, "Texture") ? 0 : -1;
+    return korvex::bind(image_class, texture_class) ? 0 : -1;
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ using korvex::parse;
 using korvex::signature;
 using korvex::typed;
 
-korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
+ImportedVector4 vector4_class;
 extern ColorVTable vtable;
 
 
@@ -314,8 +314,7 @@ PyTypeObject color_type = korvex::static_type<ColorObject>({
 int exec_color(PyObject* module) {
     if (make_iter_function() < 0) return -1;
     if (korvex::publish_type(module, &color_type, &vtable) < 0) return -1;
-    if (!vector4_class.bind(vector4_module_name, "Vector4")) return -1;
-    return 0;
+    return vector4_class.bind() ? 0 : -1;
 }
 
 }  // namespace color_impl

@@ -46,3 +46,4 @@ inline constexpr Color color_new(int r, int g, int b, int a) {
 }
 
 inline constexpr const char* color_module_name = "korvex.color.color";
+using ImportedColor = korvex::Imported<ColorObject, ColorVTable, color_module_name, "Color">;

@@ -14,8 +14,8 @@
 namespace {
 
 extern PyTypeObject colors_type;
-korvex::Imported<ColorObject, ColorVTable> color_class;
-korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
+ImportedColor color_class;
+ImportedVector4 vector4_class;
 
 ColorsObject* as_colors(PyObject* self) { return reinterpret_cast<ColorsObject*>(self); }
 
@@ -141,8 +141,7 @@ PyTypeObject colors_type = korvex::static_type<ColorsObject>({
 
 int exec_colors(PyObject* module) {
     if (korvex::publish_type(module, &colors_type, nullptr) < 0) return -1;
-    if (!vector4_class.bind(vector4_module_name, "Vector4")) return -1;
-    if (!color_class.bind(color_module_name, "Color")) return -1;
+    if (!korvex::bind(vector4_class, color_class)) return -1;
     return PyModule_Add(module, "colors", PyObject_CallNoArgs(reinterpret_cast<PyObject*>(&colors_type)));
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "korvex/common/fixed_string.hpp"
 #include "korvex/common/python.hpp"
 
 namespace korvex {
@@ -141,17 +142,24 @@ PyObject* new_blank(PyTypeObject* type, PyObject*, PyObject*) {
     return self;
 }
 
-// A type of another module and its native table, bound during exec:
-//     korvex::Imported<Vector4Object, Vector4VTable> vector4;
-//     ... if (!vector4.bind(vector4_module_name, "Vector4")) return -1;
-template <class Object, class Table>
+// A type of another module and its native table, bound during exec. The
+// providing module's header says once where the type lives and what it holds:
+//     using ImportedVector4 = korvex::Imported<Vector4Object, Vector4VTable, vector4_module_name, "Vector4">;
+// and each module using it binds its own:
+//     ImportedVector4 vector4;
+//     ... if (!korvex::bind(vector4, color)) return -1;
+template <class Object, class Table, const char* const& module_name, FixedString class_name>
 struct Imported {
     PyTypeObject* type = nullptr;
     Table* table = nullptr;
 
-    bool bind(const char* module_name, const char* class_name) {
-        return bind_type<Object>(module_name, class_name, type, table);
-    }
+    bool bind() { return bind_type<Object>(module_name, class_name.value, type, table); }
 };
+
+// Binds each in turn; false, with the exception set, at the first that fails.
+template <class... Types>
+bool bind(Types&... imported) {
+    return (imported.bind() && ...);
+}
 
 }  // namespace korvex

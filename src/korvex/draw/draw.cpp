@@ -88,8 +88,8 @@ auto functions = korvex::method_table<
 
 int exec_draw(PyObject* module) {
     if (!parser_import(korvex::parser)) return -1;
-    korvex::Imported<TextureObject, TextureVTable> texture;
-    if (!texture.bind(texture_module_name, "Texture")) return -1;
+    ImportedTexture texture;
+    if (!texture.bind()) return -1;
     korvex::draw::texture_type = texture.type;
     if (PyModule_AddFunctions(module, functions.data()) < 0) return -1;
     return PyModule_AddFunctions(module, korvex::draw::batch_functions());

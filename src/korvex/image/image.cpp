@@ -27,8 +27,8 @@ extern PyTypeObject image_type;
 extern ImageVTable vtable;
 // Bound at exec, after Image is published: the texture module binds Image
 // in turn, and finds it even while this module is still being executed.
-korvex::Imported<TextureObject, TextureVTable> texture_class;
-korvex::Imported<ColorObject, ColorVTable> color_class;
+ImportedTexture texture_class;
+ImportedColor color_class;
 
 ImageObject* as_image(PyObject* self) { return reinterpret_cast<ImageObject*>(self); }
 
@@ -209,8 +209,7 @@ PyTypeObject image_type = korvex::static_type<ImageObject>({
 
 int exec_image(PyObject* module) {
     if (korvex::publish_type(module, &image_type, &vtable) < 0) return -1;
-    if (!texture_class.bind(texture_module_name, "Texture") || !color_class.bind(color_module_name, "Color"))
-        return -1;
+    if (!korvex::bind(texture_class, color_class)) return -1;
     return PyModule_AddFunctions(module, module_functions.data());
 }
 

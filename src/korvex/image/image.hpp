@@ -44,3 +44,4 @@ struct ImageObject {
 KORVEX_LAYOUT(ImageObject, ImageVTable, _raw, 1);
 
 inline constexpr const char* image_module_name = "korvex.image.image";
+using ImportedImage = korvex::Imported<ImageObject, ImageVTable, image_module_name, "Image">;

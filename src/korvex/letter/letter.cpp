@@ -12,7 +12,7 @@
 namespace {
 
 extern PyTypeObject glyph_info_type;
-korvex::Imported<ImageObject, ImageVTable> image_class;
+ImportedImage image_class;
 extern GlyphInfoVTable vtable;
 
 GlyphInfoObject* as_glyph(PyObject* self) { return reinterpret_cast<GlyphInfoObject*>(self); }
@@ -70,7 +70,7 @@ PyTypeObject glyph_info_type = korvex::static_type<GlyphInfoObject>({
 
 int exec_letter(PyObject* module) {
     if (korvex::publish_type(module, &glyph_info_type, &vtable) < 0) return -1;
-    return image_class.bind(image_module_name, "Image") ? 0 : -1;
+    return image_class.bind() ? 0 : -1;
 }
 
 }  // namespace

@@ -14,12 +14,12 @@
 
 namespace {
 
-korvex::Imported<Vector2Object, Vector2VTable> vector2_class;
+ImportedVector2 vector2_class;
 // Bound at import, as every module binds the types it depends on, but never
 // called: a Vector4 is rect-like through its attributes, read like any object.
-korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
-korvex::Imported<ColorObject, ColorVTable> color_class;
-korvex::Imported<RectObject, RectVTable> rect_class;
+ImportedVector4 vector4_class;
+ImportedColor color_class;
+ImportedRect rect_class;
 
 // Which branch found the items: it decides the length message and, for
 // vector2-like values, the conversion order.
@@ -167,12 +167,7 @@ int exec_parser(PyObject* module) {
         korvex::export_function(module, parse_vector2_like_name, reinterpret_cast<void*>(vector2),
                                 parse_vector2_like_signature) < 0)
         return -1;
-    if (!vector2_class.bind(vector2_module_name, "Vector2") ||
-        !vector4_class.bind(vector4_module_name, "Vector4") ||
-        !color_class.bind(color_module_name, "Color") ||
-        !rect_class.bind(rect_module_name, "Rect"))
-        return -1;
-    return 0;
+    return korvex::bind(vector2_class, vector4_class, color_class, rect_class) ? 0 : -1;
 }
 
 }  // namespace

@@ -19,8 +19,8 @@
 
 namespace rect_impl {
 
-korvex::Imported<Vector2Object, Vector2VTable> vector2_class;
-korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
+ImportedVector2 vector2_class;
+ImportedVector4 vector4_class;
 PyObject* component_names[4] = {};
 
 int raise_value_error(const char* message) {
@@ -242,9 +242,7 @@ int exec_rect(PyObject* module) {
     }
     if (PyType_Ready(&korvex::FieldIterator<Fields>::type) < 0) return -1;
     if (korvex::publish_type(module, &rect_type, &vtable) < 0) return -1;
-    if (!vector2_class.bind(vector2_module_name, "Vector2")) return -1;
-    if (!vector4_class.bind(vector4_module_name, "Vector4")) return -1;
-    return 0;
+    return korvex::bind(vector2_class, vector4_class) ? 0 : -1;
 }
 
 }  // namespace

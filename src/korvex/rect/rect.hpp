@@ -44,3 +44,4 @@ struct RectObject {
 KORVEX_LAYOUT(RectObject, RectVTable, _raw, 14);
 
 inline constexpr const char* rect_module_name = "korvex.rect.rect";
+using ImportedRect = korvex::Imported<RectObject, RectVTable, rect_module_name, "Rect">;

@@ -15,8 +15,8 @@ namespace rect_impl {
 
 extern PyTypeObject rect_type;
 extern RectVTable vtable;
-extern korvex::Imported<Vector2Object, Vector2VTable> vector2_class;
-extern korvex::Imported<Vector4Object, Vector4VTable> vector4_class;
+extern ImportedVector2 vector2_class;
+extern ImportedVector4 vector4_class;
 
 // Interned component names, read as attributes of Vector2 and Vector4 objects.
 extern PyObject* component_names[4];

@@ -18,7 +18,7 @@ using korvex::parse;
 using korvex::signature;
 
 extern PyTypeObject texture_type;
-korvex::Imported<ImageObject, ImageVTable> image_class;
+ImportedImage image_class;
 extern TextureVTable vtable;
 
 TextureObject* as_texture(PyObject* self) { return reinterpret_cast<TextureObject*>(self); }
@@ -129,7 +129,7 @@ PyTypeObject texture_type = korvex::static_type<TextureObject>({
 
 int exec_texture(PyObject* module) {
     if (korvex::publish_type(module, &texture_type, &vtable) < 0) return -1;
-    return image_class.bind(image_module_name, "Image") ? 0 : -1;
+    return image_class.bind() ? 0 : -1;
 }
 
 }  // namespace

@@ -53,3 +53,4 @@ struct TextureObject {
 KORVEX_LAYOUT(TextureObject, TextureVTable, _raw, 4);
 
 inline constexpr const char* texture_module_name = "korvex.texture.texture";
+using ImportedTexture = korvex::Imported<TextureObject, TextureVTable, texture_module_name, "Texture">;

@@ -51,3 +51,4 @@ inline Vector2 vector2_new(double x, double y) { return Vector2{static_cast<floa
 KORVEX_VECTOR_HELPERS(vector2, Vector2Math)
 
 inline constexpr const char* vector2_module_name = "korvex.vector2.vector2";
+using ImportedVector2 = korvex::Imported<Vector2Object, Vector2VTable, vector2_module_name, "Vector2">;

@@ -56,3 +56,4 @@ inline vector4_t vector4_new(double x, double y, double z, double w) { return ve
 KORVEX_VECTOR_HELPERS(vector4, Vector4Math)
 
 inline constexpr const char* vector4_module_name = "korvex.vector4.vector4";
+using ImportedVector4 = korvex::Imported<Vector4Object, Vector4VTable, vector4_module_name, "Vector4">;

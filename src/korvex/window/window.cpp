@@ -284,8 +284,8 @@ auto functions = korvex::method_table<
 
 int exec_window(PyObject* module) {
     if (!parser_import(korvex::parser)) return -1;
-    korvex::Imported<Vector2Object, Vector2VTable> vector2;
-    if (!vector2.bind(vector2_module_name, "Vector2")) return -1;
+    ImportedVector2 vector2;
+    if (!vector2.bind()) return -1;
     korvex::vector2_table = vector2.table;
     if (korvex::publish_type(module, &frame_type, nullptr) < 0) return -1;
     the_frame = PyObject_New(PyObject, &frame_type);
