@@ -1,8 +1,8 @@
 // Module creation and exec. Every extension module of the package declares
 //
-//     KORVEX_MODULE(vector2, exec_vector2, "The two-component vector ...")
+//     KORVEX_MODULE(rect, exec_rect, "Rect, the rectangle ...")
 //
-// where exec_vector2 publishes the module's types and binds the types it uses.
+// where exec_rect publishes the module's types and binds the types it uses.
 // The scaffolding around it is the same for all: one interpreter per process,
 // one module object per process, a version check, registration under the full
 // dotted name, and __test__ at the end.

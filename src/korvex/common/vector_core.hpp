@@ -109,15 +109,17 @@ public:
     struct Properties;
     struct Protocols;
 
-    // The type object (vector_type.hpp) and the native table it publishes.
+    // The type object (vector_type.hpp) and the native table it publishes
+    // (native_table() in vector_type.hpp).
     static PyTypeObject type;
+    static Table table_storage;
     static inline Table* table = nullptr;
     // The type, for the descriptors' argument checks.
     static PyTypeObject* own_type() { return &type; }
 
-    // Readies the type and publishes it with `table` as its native table
-    // (vector_type.hpp).
-    static int publish(PyObject* module, Table* native_table);
+    // The module's exec: readies the type and publishes it with its native
+    // table (vector_type.hpp).
+    static int publish(PyObject* module);
 
     // --- creation -----------------------------------------------------------
 

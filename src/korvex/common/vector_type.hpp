@@ -48,11 +48,37 @@ PyTypeObject VectorType<Traits>::type = static_type<typename VectorType<Traits>:
     .getset = Properties::table.data(),
 });
 
+// The native table: every type fills its constructor slots from the same
+// constructors and shares the block of methods. The layouts differ only in
+// the two slots named after the type (Traits::own_slot and
+// Traits::components_slot), the raw-struct constructor Vector2 has, and the
+// cross product Vector3 has; each is set by name, so a slot cannot take
+// another's constructor.
 template <class Traits>
-int VectorType<Traits>::publish(PyObject* module, Table* native_table) {
-    table = native_table;
+constexpr typename Traits::Table native_table() {
+    using Vector = VectorType<Traits>;
+    typename Traits::Table table{};
+    table.__pyx_new = Vector::template from_components<double>;
+    if constexpr (requires { table.cfrom_struct; }) table.cfrom_struct = Vector::cfrom_struct;
+    table.cfrom_list = Vector::cfrom_list;
+    table.cfrom_ints = Vector::template from_components<int>;
+    table.cfrom_floats = Vector::template from_components<float>;
+    table.cfrom_tuple = Vector::cfrom_tuple;
+    table.*Traits::own_slot = Vector::cfrom_own;
+    table.*Traits::components_slot = Vector::template from_components<double>;
+    table.ops = Vector::Methods::slots;
+    if constexpr (Traits::has_cross) table.cross = slot<Vector::Cross::cross>;
+    return table;
+}
+
+template <class Traits>
+constinit typename Traits::Table VectorType<Traits>::table_storage = native_table<Traits>();
+
+template <class Traits>
+int VectorType<Traits>::publish(PyObject* module) {
+    table = &table_storage;
     if (PyType_Ready(&Protocols::Iterator::type) < 0) return -1;
-    return publish_type(module, &type, native_table);
+    return publish_type(module, &type, table);
 }
 
 }  // namespace korvex

@@ -12,6 +12,8 @@ namespace {
 struct Vector2Traits : Vector2Math {
     using Object = Vector2Object;
     using Table = Vector2VTable;
+    static constexpr auto own_slot = &Table::cfrom_vector2;
+    static constexpr auto components_slot = &Table::cfrom_xy;
     static constexpr const char* class_name = "Vector2";
     static constexpr char letters[] = "xy";
     static constexpr auto swizzles = korvex::lexicographic_words<2, 2>(letters);
@@ -22,23 +24,9 @@ struct Vector2Traits : Vector2Math {
 
 using Vector = korvex::VectorType<Vector2Traits>;
 
-Vector2VTable vtable = {
-    .__pyx_new = Vector::from_components<double>,
-    .cfrom_struct = Vector::cfrom_struct,
-    .cfrom_list = Vector::cfrom_list,
-    .cfrom_ints = Vector::from_components<int>,
-    .cfrom_floats = Vector::from_components<float>,
-    .cfrom_tuple = Vector::cfrom_tuple,
-    .cfrom_vector2 = Vector::cfrom_own,
-    .cfrom_xy = Vector::from_components<double>,
-    .ops = Vector::Methods::slots,
-};
-
-int exec_vector2(PyObject* module) { return Vector::publish(module, &vtable); }
-
 }  // namespace
 
-KORVEX_MODULE(vector2, exec_vector2,
+KORVEX_MODULE(vector2, Vector::publish,
               "The two-component single-precision vector Vector2.\n\n"
               "Other extension modules create and read Vector2 objects through the native table published "
               "under Vector2.__pyx_vtable__.\n\n"

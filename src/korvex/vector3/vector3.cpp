@@ -20,6 +20,8 @@ constexpr char swizzle_order[27][4] = {
 struct Vector3Traits : Vector3Math {
     using Object = Vector3Object;
     using Table = Vector3VTable;
+    static constexpr auto own_slot = &Table::cfrom_vector3;
+    static constexpr auto components_slot = &Table::cfrom_xyz;
     static constexpr const char* class_name = "Vector3";
     static constexpr char letters[] = "xyz";
     static constexpr auto swizzles = korvex::listed_words<3>(swizzle_order);
@@ -31,23 +33,9 @@ struct Vector3Traits : Vector3Math {
 
 using Vector = korvex::VectorType<Vector3Traits>;
 
-Vector3VTable vtable = {
-    .__pyx_new = Vector::from_components<double>,
-    .cfrom_list = Vector::cfrom_list,
-    .cfrom_ints = Vector::from_components<int>,
-    .cfrom_floats = Vector::from_components<float>,
-    .cfrom_tuple = Vector::cfrom_tuple,
-    .cfrom_vector3 = Vector::cfrom_own,
-    .cfrom_xyz = Vector::from_components<double>,
-    .ops = Vector::Methods::slots,
-    .cross = korvex::slot<Vector::Cross::cross>,
-};
-
-int exec_vector3(PyObject* module) { return Vector::publish(module, &vtable); }
-
 }  // namespace
 
-KORVEX_MODULE(vector3, exec_vector3,
+KORVEX_MODULE(vector3, Vector::publish,
               "The three-component single-precision vector Vector3.\n\n"
               "Vector3(*args): a three-component vector (x, y, z) of single-precision floats.\n\n"
               "Vector3() is (0.0, 0.0, 0.0); Vector3(x, y, z) takes three numbers; Vector3(v) copies a "

@@ -12,6 +12,8 @@ namespace {
 struct Vector4Traits : Vector4Math {
     using Object = Vector4Object;
     using Table = Vector4VTable;
+    static constexpr auto own_slot = &Table::cfrom_vector4;
+    static constexpr auto components_slot = &Table::cfrom_xyzw;
     static constexpr const char* class_name = "Vector4";
     static constexpr char letters[] = "xyzw";
     static constexpr auto swizzles = korvex::lexicographic_words<4, 4>(letters);
@@ -22,22 +24,9 @@ struct Vector4Traits : Vector4Math {
 
 using Vector = korvex::VectorType<Vector4Traits>;
 
-Vector4VTable vtable = {
-    .__pyx_new = Vector::from_components<double>,
-    .cfrom_list = Vector::cfrom_list,
-    .cfrom_ints = Vector::from_components<int>,
-    .cfrom_floats = Vector::from_components<float>,
-    .cfrom_tuple = Vector::cfrom_tuple,
-    .cfrom_vector4 = Vector::cfrom_own,
-    .cfrom_xyzw = Vector::from_components<double>,
-    .ops = Vector::Methods::slots,
-};
-
-int exec_vector4(PyObject* module) { return Vector::publish(module, &vtable); }
-
 }  // namespace
 
-KORVEX_MODULE(vector4, exec_vector4,
+KORVEX_MODULE(vector4, Vector::publish,
               "The four-component double-precision vector Vector4.\n\n"
               "Vector4(*args): a four-component vector (x, y, z, w) of double-precision floats.\n\n"
               "Vector4() is (0.0, 0.0, 0.0, 0.0); Vector4(x, y, z, w) takes four numbers; Vector4(v) copies a "
