@@ -142,6 +142,15 @@ PyObject* new_blank(PyTypeObject* type, PyObject*, PyObject*) {
     return self;
 }
 
+// Whether a record of `__pyx_new`'s optional arguments (a count, then
+// is_owner) asks for ownership: only a given record that counts the flag and
+// sets it, so a forgotten flag can leak but never frees what belongs to
+// someone else.
+template <class Options>
+bool asks_ownership(const Options* options) {
+    return options != nullptr && options->count >= 1 && options->is_owner != 0;
+}
+
 // A type of another module and its native table, bound during exec. The
 // providing module's header says once where the type lives and what it holds:
 //     using ImportedVector4 = korvex::Imported<Vector4Object, Vector4VTable, vector4_module_name, "Vector4">;

@@ -51,12 +51,11 @@ PyObject* slot_new(Image raw, ImageNewOptions* options) {
     ImageObject* self = allocate();
     if (self == nullptr) return nullptr;
     self->_raw = raw;
-    self->is_owner = options != nullptr && options->count >= 1 && options->is_owner != 0;
+    self->is_owner = korvex::asks_ownership(options);
     return reinterpret_cast<PyObject*>(self);
 }
 
 ImageVTable vtable = {.__pyx_new = slot_new};
-
 
 void tp_dealloc(PyObject* self) {
     ImageObject* image = as_image(self);

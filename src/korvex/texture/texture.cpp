@@ -40,7 +40,7 @@ PyObject* box(Texture raw, bool is_owner) {
 }
 
 PyObject* slot_new(Texture raw, TextureNewOptions* options) {
-    return box(raw, options != nullptr && options->count >= 1 && options->is_owner != 0);
+    return box(raw, korvex::asks_ownership(options));
 }
 
 // raylib reports a failed load only by a texture id of 0. Without a window
