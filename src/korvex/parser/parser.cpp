@@ -84,6 +84,8 @@ struct Vector2Like : LikeKind<vector2_class, &Vector2Object::data, "vector2-like
 
 struct RectLike : LikeKind<rect_class, &RectObject::_raw, "rect-like", "4"> {
     static bool length_ok(Py_ssize_t n) { return n == 4; }
+    // frozen: "rect_like" with an underscore, "tuple, or list" although any
+    // sequence is read, and no full stop, as callers have always matched it.
     static constexpr const char* not_a_sequence = "rect_like argument must be Rect, tuple, or list, got %S";
 
     static Rectangle convert(PyObject* items, Py_ssize_t, Branch) {
