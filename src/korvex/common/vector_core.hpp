@@ -113,7 +113,7 @@ public:
     // (native_table() in vector_type.hpp).
     static PyTypeObject type;
     static Table table_storage;
-    static inline Table* table = nullptr;
+    static inline Table* const table = &table_storage;
     // The type, for the descriptors' argument checks.
     static PyTypeObject* own_type() { return &type; }
 

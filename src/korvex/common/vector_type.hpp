@@ -76,7 +76,6 @@ constinit typename Traits::Table VectorType<Traits>::table_storage = native_tabl
 
 template <class Traits>
 int VectorType<Traits>::publish(PyObject* module) {
-    table = &table_storage;
     if (PyType_Ready(&Protocols::Iterator::type) < 0) return -1;
     return publish_type(module, &type, table);
 }
